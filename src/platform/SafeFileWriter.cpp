@@ -1,0 +1,227 @@
+#include "platform/SafeFileWriter.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <random>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace lumarik::platform {
+
+namespace {
+
+constexpr std::size_t kBufferSize = std::size_t{1} << 20;
+// Largest single write handed to the system (Windows counts in 32 bits).
+constexpr std::size_t kMaxWriteChunk = std::size_t{1} << 30;
+constexpr int kMaxLinkHops = 40;
+constexpr int kMaxNameAttempts = 100;
+
+std::string reasonFromErrno(int err) {
+    return std::generic_category().message(err);
+}
+
+// Follows symbolic links hop by hop to the file a path finally names; a link to a file
+// that does not exist yet names that file.
+bool resolveLinks(fs::path& path, std::string& reason) {
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec))) {
+            return true;
+        }
+        const fs::path link = fs::read_symlink(path, ec);
+        if (ec) {
+            reason = ec.message();
+            return false;
+        }
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    reason = std::make_error_code(std::errc::too_many_symbolic_link_levels).message();
+    return false;
+}
+
+int createExclusive(const fs::path& path) {
+#ifdef _WIN32
+    return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+    // 0666 lets the user's umask decide the mode of a new file.
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+}
+
+int syncFile(int fd) {
+#ifdef _WIN32
+    return _commit(fd);
+#else
+    return ::fsync(fd);
+#endif
+}
+
+int closeFile(int fd) {
+#ifdef _WIN32
+    return _close(fd);
+#else
+    return ::close(fd);
+#endif
+}
+
+} // namespace
+
+SafeFileWriter::SafeFileWriter(fs::path target, WriteFunction write)
+    : target_(std::move(target)), write_(std::move(write)) {}
+
+SafeFileWriter::~SafeFileWriter() {
+    discard();
+}
+
+std::ptrdiff_t SafeFileWriter::systemWrite(int fd, const char* data, std::size_t size) {
+    const std::size_t chunk = std::min(size, kMaxWriteChunk);
+#ifdef _WIN32
+    return _write(fd, data, static_cast<unsigned>(chunk));
+#else
+    return ::write(fd, data, chunk);
+#endif
+}
+
+bool SafeFileWriter::open() {
+    if (fd_ >= 0) {
+        return fail("the file is already open");
+    }
+    error_.clear();
+    resolved_ = target_;
+    std::string reason;
+    if (!resolveLinks(resolved_, reason)) {
+        return fail(reason);
+    }
+
+    std::error_code ec;
+    const fs::file_status status = fs::status(resolved_, ec);
+    const bool exists = fs::exists(status);
+    if (!exists && status.type() != fs::file_type::not_found) {
+        return fail(ec.message());
+    }
+    if (exists && !fs::is_regular_file(status)) {
+        return fail("not a regular file");
+    }
+    if (exists && (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
+        return fail("the file is read-only");
+    }
+
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < kMaxNameAttempts && fd_ < 0; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
+        fs::path name = ".";
+        name += resolved_.filename();
+        name += suffix;
+        temp_ = resolved_.parent_path() / name;
+        fd_ = createExclusive(temp_);
+        if (fd_ < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd_ < 0) {
+        const int err = errno;
+        temp_.clear();
+        return fail(reasonFromErrno(err));
+    }
+
+    if (exists) {
+        fs::permissions(temp_, status.permissions() & fs::perms::mask, ec);
+        if (ec) {
+            return fail(ec.message());
+        }
+    }
+    return true;
+}
+
+bool SafeFileWriter::write(std::string_view bytes) {
+    if (fd_ < 0) {
+        return false;
+    }
+    if (buffer_.size() + bytes.size() > kBufferSize && !flushBuffer()) {
+        return false;
+    }
+    if (bytes.size() >= kBufferSize) {
+        return writeAll(bytes.data(), bytes.size());
+    }
+    buffer_.append(bytes);
+    return true;
+}
+
+bool SafeFileWriter::commit() {
+    if (fd_ < 0 || !flushBuffer()) {
+        return false;
+    }
+    if (syncFile(fd_) != 0) {
+        return fail(reasonFromErrno(errno));
+    }
+    const int closed = closeFile(fd_);
+    fd_ = -1;
+    if (closed != 0) {
+        return fail(reasonFromErrno(errno));
+    }
+    std::error_code ec;
+    fs::rename(temp_, resolved_, ec);
+    if (ec) {
+        return fail(ec.message());
+    }
+    temp_.clear();
+    return true;
+}
+
+bool SafeFileWriter::writeAll(const char* data, std::size_t size) {
+    while (size > 0) {
+        const std::ptrdiff_t written = write_(fd_, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written < 0) {
+            return fail(reasonFromErrno(errno));
+        }
+        if (written == 0) {
+            return fail(reasonFromErrno(ENOSPC));
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool SafeFileWriter::flushBuffer() {
+    const bool ok = writeAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+    return ok;
+}
+
+bool SafeFileWriter::fail(std::string reason) {
+    error_ = std::move(reason);
+    discard();
+    return false;
+}
+
+void SafeFileWriter::discard() {
+    if (fd_ >= 0) {
+        closeFile(fd_);
+        fd_ = -1;
+    }
+    if (!temp_.empty()) {
+        std::error_code ec;
+        fs::remove(temp_, ec);
+        temp_.clear();
+    }
+    buffer_.clear();
+}
+
+} // namespace lumarik::platform

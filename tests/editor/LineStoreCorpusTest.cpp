@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "editor/Velstrings.h"
+#include "support/TempDir.h"
+
+using namespace lumarik::editor;
+using lumarik::test::readBytes;
+using lumarik::test::TempDir;
+using namespace std::string_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+// What saving a loaded file must write, worked out from its bytes alone. A file whose
+// first break is CR LF comes back unchanged. Otherwise its NUL bytes vanish and each
+// break becomes CR LF: LF or CR (whichever comes first; CR when there is none), and
+// a CR LF pair counts as one break.
+std::string expectedSave(const std::string& bytes) {
+    const auto first = bytes.find_first_of("\r\n\0"s);
+    if (first != std::string::npos && bytes.compare(first, 2, "\r\n") == 0) {
+        return bytes;
+    }
+    const char breakByte = first != std::string::npos && bytes[first] == '\n' ? '\n' : '\r';
+    std::string text = bytes;
+    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool paired = breakByte == '\n' ? i > 0 && text[i - 1] == '\r'
+                                              : i + 1 < text.size() && text[i + 1] == '\n';
+        if (text[i] == breakByte && !paired) {
+            out += "\r\n";
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(LineStoreCorpus, EveryRealFileLoadsAndSavesWithOnlyItsBreaksChanged) {
+    const fs::path corpus = LUMARIK_CORPUS_DIR;
+    if (!fs::is_directory(corpus)) {
+        GTEST_SKIP() << "corpus folder " << corpus << " not found; real-file checks skipped";
+    }
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(corpus)) {
+        if (entry.is_regular_file()) {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    ASSERT_FALSE(files.empty()) << "corpus folder " << corpus << " is empty";
+
+    TempDir dir;
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        TVelStrings store;
+        ASSERT_TRUE(store.LoadFromFile(file)) << store.LastError();
+        for (int i = 0; i + 1 < store.Count(); ++i) {
+            const std::string& row = store.Get(i);
+            ASSERT_TRUE(row.size() >= 2 &&
+                        (row[row.size() - 2] == '\r' || row[row.size() - 2] == '\0'))
+                << "row " << i << " has no terminator";
+        }
+        EXPECT_TRUE(store.Get(store.Count() - 1).ends_with("\0\0"s));
+
+        ASSERT_TRUE(store.SaveToFile(dir.file("saved"))) << store.LastError();
+        const std::string saved = readBytes(dir.file("saved"));
+        const std::string expected = expectedSave(readBytes(file));
+        EXPECT_EQ(saved.size(), expected.size());
+        EXPECT_TRUE(saved == expected) << "saved bytes differ";
+    }
+}
