@@ -1,0 +1,104 @@
+#include "editor/LinkCarryCache.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "editor/VelEditSub.h"
+#include "editor/Velstrings.h"
+
+namespace lumarik::editor {
+
+namespace {
+
+// Invalidations kept before they are folded into the cache. Folding costs one pass
+// over the cached rows, so it happens only after this many edits.
+constexpr size_t kMaxInvalidations = 256;
+
+bool startsLogicalLine(const TVelStrings& store, int row) {
+    return row == 0 || HasTerminator(store.Get(row - 1));
+}
+
+std::string_view rowAfter(const TVelStrings& store, int row) {
+    return row + 1 < store.Count() ? std::string_view(store.Get(row + 1)) : "";
+}
+
+} // namespace
+
+std::vector<LinkRange> LinkCarryCache::RowLinks(const TVelStrings& store, int row,
+                                                const MarkupRules& rules) {
+    store.Get(row); // rejects a row outside the store
+    if (!rules.colorPrint) {
+        return {};
+    }
+    if (rules.singleByte != singleByte_) {
+        singleByte_ = rules.singleByte;
+        InvalidateFrom(0);
+    }
+    const auto count = static_cast<size_t>(store.Count());
+    if (carries_.size() < count) {
+        carries_.resize(count);
+    }
+    RowLinkScan result = ScanRowLinks(store.Get(row), rowAfter(store, row), carryInto(store, row),
+                                      rules.singleByte, rules.tabCount);
+    if (row + 1 < store.Count()) {
+        remember(row + 1, result.carryOut);
+    }
+    return std::move(result.ranges);
+}
+
+void LinkCarryCache::InvalidateFrom(int row) {
+    row = std::max(row, 0);
+    while (!invalidations_.empty() && invalidations_.back().fromRow >= row) {
+        invalidations_.pop_back();
+    }
+    if (invalidations_.size() >= kMaxInvalidations) {
+        compact();
+    }
+    ++stamp_;
+    invalidations_.push_back({stamp_, row});
+}
+
+bool LinkCarryCache::isCached(int row) const {
+    const uint32_t stamp = carries_[row].stamp;
+    if (stamp == 0) {
+        return false;
+    }
+    // fromRow rises along the list, so the first invalidation after the row was
+    // cached reaches down the furthest.
+    auto later = std::upper_bound(invalidations_.begin(), invalidations_.end(), stamp,
+                                  [](uint32_t value, const Invalidation& invalidation) {
+                                      return value < invalidation.stamp;
+                                  });
+    return later == invalidations_.end() || row < later->fromRow;
+}
+
+void LinkCarryCache::remember(int row, LinkCarry carry) {
+    carries_[row] = {stamp_, carry};
+}
+
+void LinkCarryCache::compact() {
+    for (size_t row = 0; row < carries_.size(); ++row) {
+        carries_[row].stamp = isCached(static_cast<int>(row)) ? 1 : 0;
+    }
+    invalidations_.clear();
+    stamp_ = 1;
+}
+
+LinkCarry LinkCarryCache::carryInto(const TVelStrings& store, int row) {
+    if (isCached(row)) {
+        return carries_[row].carry;
+    }
+    int from = row;
+    while (!isCached(from) && !startsLogicalLine(store, from)) {
+        --from;
+    }
+    LinkCarry carry = isCached(from) ? carries_[from].carry : LinkCarry::None;
+    remember(from, carry);
+    for (int above = from; above < row; ++above) {
+        carry = CarryPastRow(store.Get(above), rowAfter(store, above), carry, singleByte_);
+        remember(above + 1, carry);
+    }
+    return carry;
+}
+
+} // namespace lumarik::editor

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+// Finds the links of one display row: web and mail addresses written with a scheme
+// prefix ("http://", "https:/", "mailto:", "mail:") and tags ("tag:"). Prefixes are
+// recognised without regard to letter case at any single-byte character, also in the
+// middle of a word. A link may run on over the following rows of its logical line, so
+// each row takes the state left by the row above and hands one on to the row below.
+namespace lumarik::editor {
+
+enum class LinkKind { Web, Mail, Tag };
+
+// What a row hands on to the next row of the same logical line. A row that ends a
+// logical line always hands on None.
+enum class LinkCarry : unsigned char {
+    None,
+    WebContinues,  // a web address runs on from the first byte
+    MailContinues, // a mail address runs on from the first byte
+    TagAwaitsDot,  // a tag has not met its dot yet: it covers everything up to the dot
+    TagContinues,  // a tag is past its dot and runs on over single-byte characters
+};
+
+// One link piece on one row. Offsets are 0-based and half-open: [begin, end) in the
+// row's bytes as stored, [expandedBegin, expandedEnd) in the row after tab expansion
+// (its columns). A piece never covers the row's terminator and is never empty.
+struct LinkRange {
+    LinkKind kind = LinkKind::Web;
+    size_t begin = 0;
+    size_t end = 0;
+    size_t expandedBegin = 0;
+    size_t expandedEnd = 0;
+
+    bool operator==(const LinkRange&) const = default;
+};
+
+struct RowLinkScan {
+    std::vector<LinkRange> ranges; // in ascending order, not overlapping
+    LinkCarry carryOut = LinkCarry::None;
+};
+
+// Scans one display row (with its terminator, if any). nextRow is the following row
+// of the store (empty after the last one); its first bytes complete a prefix that the
+// word wrap cut. carryIn is what the row above handed on (None at a logical line
+// start). tabCount is the tab width used for the expanded columns.
+RowLinkScan ScanRowLinks(std::string_view row, std::string_view nextRow, LinkCarry carryIn,
+                         bool singleByte, int tabCount);
+
+// Only the state that ScanRowLinks hands on, for rows that are passed over.
+LinkCarry CarryPastRow(std::string_view row, std::string_view nextRow, LinkCarry carryIn,
+                       bool singleByte);
+
+} // namespace lumarik::editor

@@ -1,0 +1,58 @@
+#include "editor/RowSlice.h"
+
+#include <algorithm>
+
+namespace lumarik::editor {
+
+RowSlice SliceRow(std::string_view text, int tabCount, int left, int right, bool recordTabs,
+                  const TextWidthFn& charWidth) {
+    const size_t tabWidth = static_cast<size_t>(std::clamp(tabCount, 1, 8));
+    RowSlice slice;
+    std::string unit;
+    int x = 0;
+    size_t column = 0; // columns of the expanded text so far
+    int tabs = 0;
+    bool started = false;
+    // Characters are read as the canvas reads the expanded text: a lead byte pairs with
+    // the byte after it, even when that byte is a tab (which still expands).
+    for (CharScanner scan(text, false); !scan.atEnd();) {
+        if (x >= right) {
+            return slice;
+        }
+        const size_t start = scan.pos();
+        const size_t length = static_cast<size_t>(scan.next());
+        unit.assign(text.substr(start, length));
+        const bool tab = unit.back() == '\t';
+        int tabX = x;
+        if (tab) {
+            unit.pop_back();
+            if (!unit.empty()) {
+                tabX += charWidth(unit);
+            }
+            const size_t tabColumn = column + unit.size();
+            unit.append(tabWidth - tabColumn % tabWidth, ' ');
+        }
+        const int width = charWidth(unit);
+        if (x + width > left) {
+            if (!started) {
+                started = true;
+                slice.x = x;
+            }
+            if (tab && recordTabs && tabs < kMaxTabStops) {
+                slice.tabStopsX.push_back(tabX);
+            }
+            slice.text.append(unit);
+        }
+        tabs += tab ? 1 : 0;
+        column += unit.size();
+        x += width;
+    }
+    if (!started) {
+        slice.x = x;
+    }
+    slice.reachesEnd = true;
+    slice.endX = x;
+    return slice;
+}
+
+} // namespace lumarik::editor

@@ -1,0 +1,314 @@
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/LinkCarryCache.h"
+#include "editor/LogicalLineIndex.h"
+#include "editor/MarkupRules.h"
+#include "editor/VelEditTypes.h"
+#include "editor/Velstrings.h"
+#include "editor/WrapLayout.h"
+#include "platform/Canvas.h"
+#include "platform/FontDesc.h"
+
+class QScrollBar;
+class QTimer;
+
+namespace lumarik::editor {
+
+// The editor control: a text of code-page bytes kept in a line store whose entries
+// are the display lines, drawn pixel by pixel into the control's own canvas. Its
+// implementation is split by concern: state and properties (VelEditState.cpp), layout
+// and metrics (VelEditLayout.cpp), painting (VelEditPaint.cpp), links and quotes
+// (VelEditLinks.cpp), caret placement (VelEditCaret.cpp), scroll bars
+// (VelEditScroll.cpp) and Qt events (VelEditEvents.cpp).
+class TVelEdit : public QWidget {
+public:
+    using NotifyEvent = std::function<void(TVelEdit&)>;
+    using BoolEvent = std::function<void(TVelEdit&, bool)>;
+    // c1, c2: first and last visible column; x1, x2: left and right edge of the text area.
+    using TUserDrawEvent = std::function<void(TVelEdit&, int c1, int c2, int x1, int x2)>;
+    // x1, x2 as above; L1, L2: first and last visible display line.
+    using TUserClientDrawEvent = std::function<void(TVelEdit&, int x1, int x2, int L1, int L2)>;
+
+    explicit TVelEdit(QWidget* parent = nullptr);
+    ~TVelEdit() override;
+
+    // ---- Whole-text operations ----
+    // Loads a file (any line-break style). On failure answers false and leaves text,
+    // caret and history as they were.
+    bool LoadFromFile(const std::filesystem::path& fileName);
+    bool SaveToFile(const std::filesystem::path& fileName) const;
+    void ClearAll();
+    void ResetContent();
+    void ResetEditState();
+    void RefreshLayout();
+    void Rewrap();
+    void RewrapOrRedraw();
+    // Replaces the text with bytes as the split rule cuts them, then resets (used for
+    // previews and tests).
+    void SetText(std::string_view text);
+    // The text as it would be saved.
+    std::string Text() const;
+
+    const TVelStrings& Lines() const { return *Strings; }
+
+    // ---- Layout ----
+    void RewrapAll(bool wrap, bool redraw);
+    void RewrapLines(int x, int firstLine, bool redraw, bool breakRemoved, int lastLine);
+    void LogicalToRow(int& col, int& line) const;
+    void RowToLogical(int& col, int& line) const;
+    void BuildFont();
+    void UpdateMetrics();
+    void UpdateGutter();
+    void UpdateViewSize(int width, int height);
+    void SetImeWindow(int x, int y);
+
+    // ---- Painting ----
+    void Paint();
+    void RedrawAll();
+    void RedrawLines(int mode, int a, int b);
+    void DrawLineRange(int first, int last);
+    void DrawLine(int x, int rowOffset, std::string_view text);
+    void DrawLineEndMark(int x, int y, std::string_view tail);
+    void DrawMarks(const QRect& clip, int xOrigin, const std::vector<int>& tabStopsX, bool selected,
+                   std::string_view text, int y);
+    void ClearBelowText(int first, int last);
+    void DrawGutter(int first, int last);
+    void DrawCaretUnderline(int line, bool draw);
+    void MoveCaretUnderline(int oldLine, int newLine);
+    void ResetCanvas();
+    void DrawLinks(int first, int last, const QRect* clip);
+    // Draws columns [begin, end) of a tab-expanded row underlined in URLColor.
+    void DrawLinkRange(std::string_view expanded, size_t begin, size_t end, const QRect* clip,
+                       int line);
+    // True when the row (as stored) is drawn in InyoColor: its first character is one
+    // of Inyostr.
+    bool IsQuoteLine(std::string_view row) const;
+
+    // ---- Caret and scroll bars ----
+    void UpdateCaretPos();
+    bool UpdateVertScrollBar(bool redraw);
+    void UpdateHorzScrollBar(bool redraw);
+    // Text width of the first col bytes of a display line after tab expansion.
+    int ColumnX(int line, int col) const;
+    int ExpandedWidth(std::string_view bytes) const;
+
+    // ---- Properties ----
+    bool CaretScrollFix() const { return FCaretScrollFix; }
+    void SetCaretScrollFix(bool v) { FCaretScrollFix = v; }
+    int TopMargin() const { return FTopMargin; }
+    void SetTopMargin(int v);
+    int LeftMargin() const { return FLeftMargin; }
+    void SetLeftMargin(int v);
+    int ScrollStep() const { return FScrollStep; }
+    void SetScrollStep(int v) { FScrollStep = static_cast<uint8_t>(v); }
+    bool CurSetMode() const { return FCurSetMode; }
+    void SetCurSetMode(bool v);
+    TColor SelColor() const { return FSelColor; }
+    void SetSelColor(TColor v) { FSelColor = v & 0xFFFFFF; }
+    TColor CREOFcolor() const { return FCREOFcolor; }
+    void SetCREOFcolor(TColor v) { FCREOFcolor = v & 0xFFFFFF; }
+    int TabCount() const { return FTabCount; }
+    void SetTabCount(int v);
+    bool ShowEOF() const { return FShowEOF; }
+    void SetShowEOF(bool v) { FShowEOF = v; }
+    bool ShowCR() const { return FShowCR; }
+    void SetShowCR(bool v) { FShowCR = v; }
+    bool ShowDblSpace() const { return FShowDblSpace; }
+    void SetShowDblSpace(bool v) { FShowDblSpace = v; }
+    bool ShowTAB() const { return FShowTAB; }
+    void SetShowTAB(bool v) { FShowTAB = v; }
+    int UndoBuf() const { return FUndoBuf; }
+    void SetUndoBuf(int v) { FUndoBuf = v; }
+    int LineSpace() const { return FLineSpace; }
+    void SetLineSpace(int v);
+    TLineSizeUnit LineSpaceUnit() const { return FLineSpaceUnit; }
+    void SetLineSpaceUnit(TLineSizeUnit v);
+    bool ShowUnderLine() const { return FShowUnderLine; }
+    void SetShowUnderLine(bool v) { FShowUnderLine = v; }
+    bool AutoIndent() const { return FAutoIndent; }
+    void SetAutoIndent(bool v) { FAutoIndent = v; }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle v);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor v);
+    const TEditFont& Font() const { return FFont; }
+    void SetFont(const TEditFont& v) { FFont = v; }
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool v) { FReadOnly = v; }
+    bool HorzScrollBar() const { return FHorzScrollBar; }
+    void SetHorzScrollBar(bool v);
+    bool VertScrollBar() const { return FVertScrollBar; }
+    void SetVertScrollBar(bool v);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool v);
+    bool AutoWrap() const { return FAutoWrap; }
+    void SetAutoWrap(bool v) { FAutoWrap = v; }
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool v) { FWantTabs = v; }
+    int Column() const { return FColumn; }
+    void SetColumn(int v);
+    const std::string& Inyostr() const { return FInyostr; }
+    void SetInyostr(std::string v) { FInyostr = std::move(v); }
+    bool ColorPrintF() const { return FColorPrintF; }
+    void SetColorPrintF(bool v) { FColorPrintF = v; }
+    TColor URLColor() const { return FURLColor; }
+    void SetURLColor(TColor v) { FURLColor = v & 0xFFFFFF; }
+    TColor InyoColor() const { return FInyoColor; }
+    void SetInyoColor(TColor v) { FInyoColor = v & 0xFFFFFF; }
+    TColor UlineColor() const { return FUlineColor; }
+    void SetUlineColor(TColor v) { FUlineColor = v & 0xFFFFFF; }
+    const std::string& Version() const { return FVersion; }
+    void SetVersion(std::string v) { FVersion = std::move(v); }
+    bool ShowLineNumber() const { return FShowLineNumber; }
+    void SetShowLineNumber(bool v) { FShowLineNumber = v; }
+    int LineNoColumn() const { return FLineNoColumn; }
+    void SetLineNoColumn(int v);
+    bool SingleByteMode() const { return FSingleByteMode; }
+    void SetSingleByteMode(bool v) { FSingleByteMode = v; }
+    TDragMode DragMode() const { return FDragMode; }
+    void SetDragMode(TDragMode v) { FDragMode = v; }
+    int DragCursor() const { return FDragCursor; }
+    void SetDragCursor(int v) { FDragCursor = v; }
+
+    // ---- Events ----
+    NotifyEvent OnChange;
+    NotifyEvent OnSelectionChange;
+    BoolEvent OnChangeInsMode;
+    BoolEvent OnChangeRedoMode;
+    BoolEvent OnChangeModify;
+    TUserDrawEvent OnUserDraw;
+    TUserClientDrawEvent OnUserClientDraw;
+    NotifyEvent OnPaint;
+    NotifyEvent OnIMEChanging;
+    NotifyEvent OnIMEChanged;
+
+    // ---- Shared state of the editor's parts (hosts and tests read it) ----
+    int CaretLine = 0, CaretCol = 0;
+    int CaretX = 0, CaretY = 0;
+    int DesiredCol = 0, DesiredX = 0, DesiredXCol = 0;
+    int NotifiedCol = 0, NotifiedLine = 0, NotifiedX = 0;
+    int SelAnchorLine = 0, SelAnchorCol = 0;
+    int SelEndLine = 0, SelEndCol = 0;
+    int SelDrawnEndLine = 0, SelDrawnEndCol = 0;
+    bool SelActive = false, AllSelected = false;
+    int UnderlinedLine = 0;
+    bool InsMode = true;
+    bool Modified = false;
+    bool Undoing = false, UndoLost = false, RedoMode = false;
+    int64_t UndoBytes = 0;
+    bool Composing = false;
+    bool SkipNextMouseDown = false;
+    bool MouseSelecting = false;
+    bool Dragging = false;
+    bool CaretFollows = true;
+    int TopLine = 0, HorzOffset = 0;
+    int VisibleLines = 0, VisibleColumns = 0, PageFifth = 0, WidthFifth = 0;
+    int EndMargin = 10, MaxTopLine = 0, WidestLine = 0, VertScale = 1, HorzScale = 1;
+    int16_t LineScrollRun = 0;
+    int TextAreaWidth = 0, TextAreaHeight = 0;
+    QRect TextAreaRect, TextRowsRect;
+    int TextLeft = 10, MinTextLeft = 10, GutterWidth = 0, DigitWidth = 0;
+    int VertBarWidth = 0, HorzBarHeight = 0;
+    int SysVertBarWidth = 0, SysHorzBarHeight = 0;
+    int AvgCharWidth = 1, FontHeight = 0;
+    int LinePitch = 1;
+    int DblSpaceWidth = 0, DblSpaceHeight = 0, SpaceWidth = 0;
+    // Stored as int: an 8-bit field would wrap for fonts of 320 pixels and more.
+    int CRMarkTop = 0, CRMarkBottom = 0;
+    int MaxColumns = 0;
+    platform::FontDesc FontDescription;
+
+    // The drawing surface; tests read its pixels and may swap its glyph painter.
+    platform::Canvas& Canvas() { return *canvas_; }
+    const platform::Canvas& Canvas() const { return *canvas_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    bool event(QEvent* event) override;
+
+private:
+    // The parameters the word wrap needs, from the current properties and metrics.
+    WrapParams CurrentWrapParams() const;
+    MarkupRules CurrentMarkupRules() const;
+    // Replaces the system caret with one of the current font height, when focused.
+    void RecreateCaret();
+    // y of the caret-line underline under display line `line`.
+    int UnderlineY(int line) const;
+    // Runs the creation steps once the window exists (metrics, gutter, caret place).
+    void EnsureCreated();
+    // Places the scroll bars and sizes the canvas to the client area.
+    void LayoutChildren();
+    int ClientWidth() const;
+    int ClientHeight() const;
+    void InvalidateAll();
+    void ShowError(const char* code) const;
+    // Marks the link cache stale from a display line on (after any change of rows).
+    void LinesChanged(int fromLine);
+    QColor ToQColor(TColor c) const;
+
+    // Properties.
+    bool FCaretScrollFix = false;
+    int FTopMargin = 4;
+    int FLeftMargin = 10;
+    uint8_t FScrollStep = 2;
+    bool FCurSetMode = true;
+    TColor FSelColor = clBlack;
+    TColor FCREOFcolor = clTeal;
+    int FTabCount = 6;
+    bool FShowEOF = true, FShowCR = true, FShowDblSpace = true, FShowTAB = false;
+    int FUndoBuf = 1015808;
+    int FLineSpace = 10;
+    TLineSizeUnit FLineSpaceUnit = TLineSizeUnit::uPercent;
+    bool FShowUnderLine = false;
+    bool FAutoIndent = false;
+    TBorderStyle FBorderStyle = TBorderStyle::bsNone;
+    TColor FColor = clWhite;
+    TEditFont FFont;
+    bool FReadOnly = false;
+    bool FHorzScrollBar = false, FVertScrollBar = true;
+    bool FWordWrap = true, FAutoWrap = false, FWantTabs = true;
+    int FColumn = 72;
+    std::string FInyostr = ">";
+    bool FColorPrintF = true;
+    TColor FURLColor = clBlue, FInyoColor = clGray, FUlineColor = clBlack;
+    std::string FVersion = "TVelEdit Ver1.21";
+    bool FShowLineNumber = false;
+    int FLineNoColumn = 5;
+    bool FSingleByteMode = false;
+    TDragMode FDragMode = TDragMode::dmAutomatic;
+    int FDragCursor = 1;
+
+    std::unique_ptr<TVelStrings> Strings;
+    mutable LogicalLineIndex LineIndex;
+    mutable LinkCarryCache LinkCarries;
+    std::unique_ptr<platform::Canvas> canvas_;
+    QScrollBar* VertBar = nullptr;
+    QScrollBar* HorzBar = nullptr;
+    QTimer* Timer = nullptr;
+    QPoint imePoint_;
+    bool created_ = false;
+    bool paintPending_ = false;
+    const std::string TabSpaces = "        ";
+};
+
+// The stored property sets of the two editors the application shows.
+void ApplyMainEditorPreset(TVelEdit& edit);
+void ApplyPreviewEditorPreset(TVelEdit& edit);
+
+} // namespace lumarik::editor

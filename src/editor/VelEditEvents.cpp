@@ -1,0 +1,84 @@
+// TVelEdit: the Qt events that play the window's creation, size and paint messages.
+#include "editor/VelEdit.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+
+#include "platform/Caret.h"
+#include "platform/MessageReporter.h"
+#include "platform/SystemMetrics.h"
+
+namespace lumarik::editor {
+
+namespace {
+// A full repaint requested by an invalidation; delivered after pending input, as the
+// paint message is.
+const QEvent::Type kPaintRequest = static_cast<QEvent::Type>(QEvent::registerEventType());
+} // namespace
+
+void TVelEdit::EnsureCreated() {
+    if (created_) {
+        return;
+    }
+    created_ = true;
+    SysVertBarWidth = SysHorzBarHeight = platform::scrollBarExtent(this);
+    LayoutChildren();
+    UpdateMetrics();
+    SetImeWindow(TextLeft, FTopMargin);
+    UpdateGutter();
+    UpdateViewSize(ClientWidth(), ClientHeight());
+}
+
+void TVelEdit::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    EnsureCreated();
+    InvalidateAll();
+}
+
+void TVelEdit::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayoutChildren();
+    UpdateViewSize(ClientWidth(), ClientHeight());
+    if (FWordWrap && FAutoWrap) {
+        RewrapAll(false, false);
+        RewrapAll(true, false);
+    }
+    UpdateVertScrollBar(true);
+    UpdateHorzScrollBar(true);
+    InvalidateAll();
+}
+
+void TVelEdit::InvalidateAll() {
+    if (paintPending_) {
+        return;
+    }
+    paintPending_ = true;
+    QCoreApplication::postEvent(this, new QEvent(kPaintRequest), Qt::LowEventPriority);
+}
+
+bool TVelEdit::event(QEvent* event) {
+    if (event->type() == kPaintRequest) {
+        paintPending_ = false;
+        Paint();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TVelEdit::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    const QImage& image = canvas_->image();
+    for (const QRect& rect : event->region()) {
+        painter.drawImage(rect, image, rect);
+    }
+    platform::Caret::application().paint(painter, this);
+}
+
+void TVelEdit::ShowError(const char* code) const {
+    platform::showErrorCode(QString::fromLatin1(code));
+}
+
+} // namespace lumarik::editor

@@ -1,0 +1,299 @@
+// TVelEdit: painting of text rows, marks, gutter and the caret-line underline. Every
+// operation draws straight into the canvas, inside or outside a paint event.
+#include "editor/VelEdit.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "editor/RowSlice.h"
+
+namespace lumarik::editor {
+
+namespace {
+
+// A rectangle given by its edges, right and bottom excluded.
+QRect edges(int left, int top, int right, int bottom) {
+    return {left, top, right - left, bottom - top};
+}
+
+const std::string_view kDoubleByteSpace = "\x81\x40";
+
+} // namespace
+
+void TVelEdit::ResetCanvas() {
+    canvas_->setBrush(ToQColor(FColor));
+    canvas_->setPen(ToQColor(FCREOFcolor), 1);
+    canvas_->setFont(platform::toQFont(FontDescription));
+}
+
+void TVelEdit::Paint() {
+    RedrawAll();
+    if (OnPaint) {
+        OnPaint(*this);
+    }
+}
+
+void TVelEdit::RedrawAll() {
+    const int last = std::min(Strings->Count() - 1, TopLine + VisibleLines - 1);
+    DrawLineRange(TopLine, last);
+    ClearBelowText(TopLine, last);
+    DrawCaretUnderline(CaretLine, true);
+    canvas_->fillRect(edges(0, 0, ClientWidth(), FTopMargin), ToQColor(FColor));
+    if (OnUserDraw) {
+        const double avg = std::max(1, AvgCharWidth);
+        const int limit = FWordWrap ? FColumn : MaxColumns;
+        const int c1 = std::max(1, static_cast<int>(std::nearbyint(HorzOffset / avg)));
+        const int c2 =
+            std::min(static_cast<int>(std::nearbyint((ClientWidth() + HorzOffset) / avg)), limit);
+        OnUserDraw(*this, c1, c2, TextLeft, ClientWidth() - VertBarWidth);
+        ResetCanvas();
+    }
+    if (OnUserClientDraw) {
+        OnUserClientDraw(*this, TextLeft, ClientWidth() - VertBarWidth, TopLine,
+                         std::min(Strings->Count(), TopLine + VisibleLines) - 1);
+    }
+    UpdateHorzScrollBar(true);
+}
+
+void TVelEdit::RedrawLines(int mode, int a, int b) {
+    const int bottom = TopLine + VisibleLines - 1;
+    int first = 0;
+    int last = 0;
+    switch (mode) {
+    case 0:
+        first = TopLine;
+        last = bottom;
+        break;
+    case 1:
+        first = CaretLine - 1;
+        last = bottom;
+        break;
+    case 2:
+        first = CaretLine;
+        last = bottom;
+        break;
+    case 3:
+        first = std::max(a, TopLine);
+        last = bottom;
+        break;
+    case 4:
+        first = last = CaretLine;
+        break;
+    case 5:
+        first = CaretLine + 1;
+        last = bottom;
+        break;
+    case 6:
+        first = std::max(a, TopLine);
+        last = std::min(b, bottom);
+        break;
+    default:
+        break;
+    }
+    last = std::min(last, Strings->Count() - 1);
+    DrawLineRange(first, last);
+    ClearBelowText(first, last);
+    DrawCaretUnderline(CaretLine, true);
+    UpdateHorzScrollBar(true);
+    if (OnUserClientDraw) {
+        OnUserClientDraw(*this, TextLeft, ClientWidth() - VertBarWidth, TopLine,
+                         std::min(Strings->Count(), TopLine + VisibleLines) - 1);
+    }
+}
+
+void TVelEdit::DrawLineRange(int first, int last) {
+    first = std::max(first, 0);
+    last = std::min(last, Strings->Count() - 1);
+    for (int i = first; i <= last; ++i) {
+        DrawLine(0, (i - TopLine) * LinePitch, Strings->Get(i));
+    }
+    DrawLinks(first, last, nullptr);
+}
+
+void TVelEdit::DrawLine(int x, int rowOffset, std::string_view text) {
+    canvas_->setTextColor(ToQColor(IsQuoteLine(text) ? FInyoColor : FFont.Color));
+    const int y = rowOffset + FTopMargin;
+    std::string_view tail;
+    if (text.ends_with("\r\n") || text.ends_with(std::string_view("\0\0", 2))) {
+        tail = text.substr(text.size() - 2);
+        text.remove_suffix(2);
+    }
+    canvas_->setBackgroundColor(ToQColor(FColor));
+    canvas_->setOpaque(true);
+    // One opaque output paints the text and clears the rest of the row. Only the part
+    // of the row inside the clip is expanded and drawn, so a very long row costs what
+    // is visible.
+    // The row's rectangle starts one pixel left of x. Glyphs never reach into the
+    // gutter (a row scrolled to the left would paint there); its last column is only
+    // cleared.
+    if (x <= 0) {
+        canvas_->fillRect(edges(TextLeft - 1, y, TextLeft, y + LinePitch), ToQColor(FColor));
+    }
+    const QRect clip =
+        edges(std::max(x + TextLeft - 1, TextLeft), y, TextLeft + TextAreaWidth, y + LinePitch);
+    const int origin = TextLeft - HorzOffset;
+    const RowSlice slice =
+        SliceRow(text, FTabCount, clip.left() - origin, clip.left() + clip.width() - origin,
+                 FShowTAB, [this](std::string_view s) { return canvas_->textWidth(s); });
+    canvas_->textOut(origin + slice.x, y, clip, slice.text);
+    if (slice.reachesEnd) {
+        DrawLineEndMark(origin + slice.endX, y, tail);
+    }
+    DrawMarks(clip, origin + slice.x, slice.tabStopsX, false, slice.text, y);
+}
+
+void TVelEdit::DrawLineEndMark(int x, int y, std::string_view tail) {
+    if (tail == std::string_view("\0\0", 2) && FShowEOF) {
+        canvas_->setTextColor(ToQColor(FCREOFcolor));
+        canvas_->setBackgroundColor(ToQColor(FColor));
+        canvas_->setOpaque(true);
+        canvas_->textOut(x, y, "[EOF]");
+    } else if (tail == "\r\n" && FShowCR) {
+        canvas_->setBrush(ToQColor(FColor));
+        canvas_->setPen(ToQColor(FCREOFcolor), 1);
+        const int bottom = y + CRMarkBottom;
+        canvas_->moveTo({x + 4, y + CRMarkTop});
+        canvas_->lineTo({x + 4, bottom});
+        canvas_->lineTo({x + 1, bottom - 3});
+        canvas_->moveTo({x + 4, bottom});
+        canvas_->lineTo({x + 7, bottom - 3});
+    }
+}
+
+void TVelEdit::DrawMarks(const QRect& clip, int xOrigin, const std::vector<int>& tabStopsX,
+                         bool selected, std::string_view text, int y) {
+    const QColor markColor = ToQColor(selected ? InvertColor(FCREOFcolor) : FCREOFcolor);
+    canvas_->setPen(markColor, 1);
+    // Marks that straddle the edge of the row's rectangle are cut at it.
+    canvas_->setLineClip(clip);
+    const int right = clip.left() + clip.width();
+    if (FShowDblSpace && !FSingleByteMode) {
+        int x = xOrigin;
+        size_t consumed = 0;
+        // Walk character by character so a space is only found at a character start.
+        for (CharScanner scan(text, false); !scan.atEnd();) {
+            const size_t start = scan.pos();
+            const int length = scan.next();
+            if (length != 2 || text.substr(start, 2) != kDoubleByteSpace) {
+                continue;
+            }
+            x += canvas_->textWidth(text.substr(consumed, scan.pos() - consumed));
+            consumed = scan.pos();
+            const int xEnd = x;
+            if (xEnd >= clip.left() && right >= xEnd - DblSpaceWidth) {
+                const QPoint topRight(xEnd - 3, y + 2);
+                const QPoint bottomRight(xEnd - 3, y + DblSpaceHeight - 2);
+                const QPoint bottomLeft(xEnd - DblSpaceWidth + 3, y + DblSpaceHeight - 2);
+                const QPoint topLeft(xEnd - DblSpaceWidth + 3, y + 2);
+                canvas_->dottedLine(topRight, bottomRight);
+                canvas_->dottedLine(bottomRight, bottomLeft);
+                canvas_->dottedLine(bottomLeft, topLeft);
+                canvas_->dottedLine(topLeft, topRight);
+            }
+        }
+    }
+    for (int t : tabStopsX) {
+        const int x1 = t - HorzOffset + TextLeft + 1;
+        const int x2 = x1 + SpaceWidth;
+        if (x2 < clip.left() || right < x1) {
+            continue;
+        }
+        const int ym = y + DblSpaceHeight / 2;
+        canvas_->moveTo({x1, ym});
+        canvas_->lineTo({x2 - 2, ym});
+        canvas_->lineTo({x2 - 5, ym - 3});
+        canvas_->moveTo({x2 - 2, ym});
+        canvas_->lineTo({x2 - 5, ym + 3});
+    }
+    canvas_->clearLineClip();
+}
+
+void TVelEdit::ClearBelowText(int first, int last) {
+    canvas_->setBrush(ToQColor(FColor));
+    const int rows = std::max(0, std::min(VisibleLines, Strings->Count() - TopLine));
+    const int top = rows * LinePitch + FTopMargin - (LinePitch - FontHeight);
+    canvas_->fillRect(edges(0, top, ClientWidth(), ClientHeight()));
+    DrawGutter(first, last);
+}
+
+void TVelEdit::DrawGutter(int first, int last) {
+    if (last < first) {
+        return;
+    }
+    const int yTop = std::max(FTopMargin, (first - TopLine) * LinePitch + FTopMargin);
+    const int yBottom =
+        std::min(ClientHeight(), (last - TopLine) * LinePitch + FTopMargin + FontHeight);
+    canvas_->fillRect(edges(0, yTop, TextLeft, yBottom));
+    if (!FShowLineNumber) {
+        return;
+    }
+    canvas_->setBrush(ToQColor(FColor));
+    canvas_->setPen(ToQColor(FCREOFcolor), 1);
+    canvas_->moveTo({TextLeft - 4, FTopMargin});
+    canvas_->lineTo({TextLeft - 4, yBottom});
+    canvas_->setTextColor(ToQColor(FCREOFcolor));
+    canvas_->setBackgroundColor(ToQColor(FColor));
+    canvas_->setOpaque(true);
+    for (int i = std::max(first, TopLine); i <= last; ++i) {
+        const std::string number = std::to_string(i + 1);
+        const int width = canvas_->textWidth(number);
+        canvas_->textOut(TextLeft - 7 - width, (i - TopLine) * LinePitch + FTopMargin, number);
+    }
+}
+
+int TVelEdit::UnderlineY(int line) const {
+    return (line - TopLine + 1) * LinePitch + FTopMargin - (LinePitch - FontHeight);
+}
+
+void TVelEdit::DrawCaretUnderline(int line, bool draw) {
+    if (!FShowUnderLine || SelActive || MouseSelecting) {
+        return;
+    }
+    const int y = UnderlineY(line);
+    if (draw) {
+        // A caret line scrolled out of view has no underline on screen.
+        if (line < TopLine || line >= TopLine + VisibleLines) {
+            return;
+        }
+        canvas_->setPen(ToQColor(FUlineColor), 1);
+        canvas_->moveTo({FLeftMargin, y});
+        canvas_->lineTo({ClientWidth(), y});
+        UnderlinedLine = line;
+        return;
+    }
+    if (y <= FTopMargin) {
+        return;
+    }
+    canvas_->setPen(ToQColor(FColor), 1);
+    canvas_->moveTo({FLeftMargin, y});
+    canvas_->lineTo({ClientWidth(), y});
+    if (FShowLineNumber) {
+        canvas_->setPixel({TextLeft - 4, y}, ToQColor(FCREOFcolor));
+    }
+}
+
+void TVelEdit::MoveCaretUnderline(int oldLine, int newLine) {
+    if (!FShowUnderLine || SelActive || MouseSelecting) {
+        return;
+    }
+    const int right = TextLeft + TextAreaWidth;
+    const int oldY = UnderlineY(oldLine);
+    if (oldY > FTopMargin) {
+        canvas_->setPen(ToQColor(FColor), 1);
+        canvas_->moveTo({FLeftMargin, oldY});
+        canvas_->lineTo({right, oldY});
+        if (FShowLineNumber) {
+            canvas_->setPixel({TextLeft - 4, oldY}, ToQColor(FCREOFcolor));
+        }
+    }
+    UnderlinedLine = newLine;
+    if (newLine < TopLine || newLine >= TopLine + VisibleLines) {
+        return;
+    }
+    const int newY = UnderlineY(newLine);
+    canvas_->setPen(ToQColor(FUlineColor), 1);
+    canvas_->moveTo({FLeftMargin, newY});
+    canvas_->lineTo({right, newY});
+}
+
+} // namespace lumarik::editor

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "platform/FontDesc.h"
+#include "platform/GlyphPainter.h"
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QWidget;
+
+namespace lumarik::platform {
+
+// A drawing surface with the persistent state of a Windows device context. Every
+// operation paints straight into a backing image, at any time, and reports the
+// rectangle it changed, so a widget can present it (paintEvent only blits).
+class Canvas {
+public:
+    // Told the rectangle of every change, in logical pixels.
+    using Invalidate = std::function<void(const QRect&)>;
+
+    explicit Canvas(Invalidate invalidate = {});
+
+    // An invalidate callback that schedules a repaint of the rectangle on widget.
+    static Invalidate updating(QWidget* widget);
+
+    // Reallocates the image; what fits of the old picture stays, the rest is filled
+    // with the background colour, and the whole image is reported changed.
+    void resize(QSize size, qreal devicePixelRatio = 1.0);
+    const QImage& image() const { return image_; }
+    QSize size() const { return size_; }
+    QRect rect() const { return {QPoint(0, 0), size_}; }
+
+    // Replaces how text is measured and drawn (tests use blockGlyphPainters).
+    void setGlyphPainterFactory(GlyphPainterFactory factory);
+
+    void setPen(QColor color, int width = 1);
+    QColor penColor() const { return penColor_; }
+    int penWidth() const { return penWidth_; }
+    void setBrush(QColor color) { brush_ = color; }
+    QColor brush() const { return brush_; }
+    void setFont(const QFont& font);
+    const QFont& font() const { return font_; }
+    void setTextColor(QColor color) { textColor_ = color; }
+    QColor textColor() const { return textColor_; }
+    void setBackgroundColor(QColor color) { backgroundColor_ = color; }
+    QColor backgroundColor() const { return backgroundColor_; }
+    // Opaque text fills its rectangle with the background colour first.
+    void setOpaque(bool opaque) { opaque_ = opaque; }
+    bool isOpaque() const { return opaque_; }
+    // Whether the next pixel of a dotted line is drawn (0) or skipped (1).
+    void setDotPhase(int phase) { dotPhase_ = phase & 1; }
+    int dotPhase() const { return dotPhase_; }
+
+    // Metrics of the selected font.
+    const FontMetricsInfo& fontMetrics() const;
+
+    void fillRect(const QRect& rect); // with the brush
+    void fillRect(const QRect& rect, QColor color);
+
+    // Draws code-page bytes with the cell top-left at (x, y) in the text colour. With
+    // a clip rectangle nothing is drawn outside it and opaque text fills all of it;
+    // without one opaque text fills its own box (textWidth by line height).
+    void textOut(int x, int y, std::string_view bytes);
+    void textOut(int x, int y, const QRect& clip, std::string_view bytes);
+    // Width of the bytes as textOut places them: the sum of the character advances.
+    int textWidth(std::string_view bytes) const;
+
+    // Lines with the pen from the current position; the end point is not drawn and
+    // becomes the current position.
+    void moveTo(QPoint point) { position_ = point; }
+    QPoint currentPosition() const { return position_; }
+    void lineTo(QPoint point);
+    // Every other pixel of the line from 'from' up to (not including) 'to' in the pen
+    // colour; the phase carries on into the next dotted line.
+    void dottedLine(QPoint from, QPoint to);
+    void setPixel(QPoint point, QColor color);
+    // Limits lines and dotted lines to a rectangle until cleared (as a clip region of
+    // the device context does); text and fills take their own rectangles.
+    void setLineClip(const QRect& clip) { lineClip_ = clip; }
+    void clearLineClip() { lineClip_.reset(); }
+    QColor pixel(QPoint point) const;
+
+private:
+    const GlyphPainter& glyphs() const;
+    void layOut(int x, std::string_view bytes) const;
+    void drawText(int x, int y, const QRect* clip, std::string_view bytes);
+    void changed(const QRect& rect) const;
+
+    Invalidate invalidate_;
+    GlyphPainterFactory glyphFactory_;
+    QImage image_;
+    QSize size_;
+
+    QColor penColor_ = Qt::black;
+    int penWidth_ = 1;
+    QColor brush_ = Qt::white;
+    QFont font_;
+    QColor textColor_ = Qt::black;
+    QColor backgroundColor_ = Qt::white;
+    bool opaque_ = true;
+    int dotPhase_ = 0;
+    QPoint position_;
+    std::optional<QRect> lineClip_;
+
+    // Made for the selected font on first use.
+    mutable std::shared_ptr<const GlyphPainter> glyphs_;
+    // Scratch for laying out one textOut: the characters and their cell edges.
+    mutable std::u16string chars_;
+    mutable std::vector<int> lefts_;
+};
+
+} // namespace lumarik::platform

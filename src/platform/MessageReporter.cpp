@@ -1,0 +1,160 @@
+#include "platform/MessageReporter.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace lumarik::platform {
+
+namespace {
+
+MessageReporter* installedReporter = nullptr;
+QString& titleOverride() {
+    static QString title;
+    return title;
+}
+
+QString defaultCaption(MessageButton button) {
+    switch (button) {
+    case MessageButton::Ok:
+        return QStringLiteral("OK");
+    case MessageButton::Cancel:
+        return QStringLiteral("キャンセル");
+    case MessageButton::Abort:
+        return QStringLiteral("中止(&A)");
+    case MessageButton::Retry:
+        return QStringLiteral("再試行(&R)");
+    case MessageButton::Ignore:
+        return QStringLiteral("無視(&I)");
+    case MessageButton::Yes:
+        return QStringLiteral("はい(&Y)");
+    case MessageButton::No:
+        return QStringLiteral("いいえ(&N)");
+    }
+    return {};
+}
+
+QMessageBox::ButtonRole roleOf(MessageButton button) {
+    switch (button) {
+    case MessageButton::Ok:
+        return QMessageBox::AcceptRole;
+    case MessageButton::Cancel:
+        return QMessageBox::RejectRole;
+    case MessageButton::Yes:
+        return QMessageBox::YesRole;
+    case MessageButton::No:
+        return QMessageBox::NoRole;
+    case MessageButton::Abort:
+    case MessageButton::Retry:
+    case MessageButton::Ignore:
+        break;
+    }
+    return QMessageBox::ActionRole;
+}
+
+QMessageBox::Icon qtIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::None:
+        break;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::Error:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The answer of a box closed without pressing a button.
+MessageButton closedAnswer(const MessageBoxRequest& request) {
+    const auto& choices = request.choices;
+    auto cancel = std::find_if(choices.begin(), choices.end(), [](const MessageChoice& c) {
+        return c.button == MessageButton::Cancel;
+    });
+    if (cancel != choices.end()) {
+        return MessageButton::Cancel;
+    }
+    if (request.defaultChoice < choices.size()) {
+        return choices[request.defaultChoice].button;
+    }
+    return choices.empty() ? MessageButton::Ok : choices.front().button;
+}
+
+} // namespace
+
+MessageButton DialogMessageReporter::show(const MessageBoxRequest& request) {
+    QMessageBox box(qtIcon(request.icon), request.title, request.text, QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    std::vector<std::pair<QAbstractButton*, MessageButton>> buttons;
+    for (const MessageChoice& choice : request.choices) {
+        const QString caption =
+            choice.caption.isEmpty() ? defaultCaption(choice.button) : choice.caption;
+        QPushButton* button = box.addButton(caption, roleOf(choice.button));
+        buttons.emplace_back(button, choice.button);
+        if (choice.button == MessageButton::Cancel || request.choices.size() == 1) {
+            box.setEscapeButton(button);
+        }
+    }
+    if (request.defaultChoice < buttons.size()) {
+        box.setDefaultButton(static_cast<QPushButton*>(buttons[request.defaultChoice].first));
+    }
+    box.exec();
+    for (const auto& [button, answer] : buttons) {
+        if (button == box.clickedButton()) {
+            return answer;
+        }
+    }
+    return closedAnswer(request);
+}
+
+MessageButton RecordingMessageReporter::show(const MessageBoxRequest& request) {
+    shown.push_back(request);
+    if (!answers.empty()) {
+        MessageButton answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return closedAnswer(request);
+}
+
+MessageReporter& currentReporter() {
+    static DialogMessageReporter dialogs;
+    return installedReporter ? *installedReporter : dialogs;
+}
+
+void setCurrentReporter(MessageReporter* reporter) {
+    installedReporter = reporter;
+}
+
+ScopedReporter::ScopedReporter(MessageReporter& reporter) : previous_(installedReporter) {
+    installedReporter = &reporter;
+}
+
+ScopedReporter::~ScopedReporter() {
+    installedReporter = previous_;
+}
+
+QString applicationTitle() {
+    const QString& title = titleOverride();
+    return title.isEmpty() ? QCoreApplication::applicationName() : title;
+}
+
+void setApplicationTitle(const QString& title) {
+    titleOverride() = title;
+}
+
+void showErrorCode(const QString& code) {
+    MessageBoxRequest request;
+    request.text = code;
+    request.title = applicationTitle();
+    currentReporter().show(request);
+}
+
+} // namespace lumarik::platform

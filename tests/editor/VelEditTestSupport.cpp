@@ -1,0 +1,123 @@
+#include "editor/VelEditTestSupport.h"
+
+#include "platform/GlyphPainter.h"
+
+#include <QCoreApplication>
+
+#include <sstream>
+
+namespace lumarik::test {
+
+QColor qColor(editor::TColor color) {
+    return {static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+            static_cast<int>((color >> 16) & 0xFF)};
+}
+
+BlockEditor::BlockEditor(QSize size, int cellWidth, int cellHeight) {
+    edit.Canvas().setGlyphPainterFactory(platform::blockGlyphPainters(cellWidth, cellHeight));
+    edit.SetVertScrollBar(false);
+    edit.SetHorzScrollBar(false);
+    edit.SetUlineColor(kUnderlineColor);
+    edit.SetLineSpaceUnit(editor::TLineSizeUnit::uPixel);
+    edit.SetLineSpace(kRowGap);
+    edit.resize(size);
+    edit.show();
+    // Metrics now come from the block painter.
+    edit.RefreshLayout();
+    QCoreApplication::processEvents();
+}
+
+void BlockEditor::showText(std::string_view text) {
+    edit.SetText(text);
+    edit.RedrawAll();
+}
+
+int BlockEditor::rowTop(int line) const {
+    return (line - edit.TopLine) * edit.LinePitch + edit.TopMargin();
+}
+
+QRect BlockEditor::cells(int line, int first, int count) const {
+    return {edit.TextLeft - edit.HorzOffset + first * edit.AvgCharWidth, rowTop(line),
+            count * edit.AvgCharWidth, edit.FontHeight};
+}
+
+PixelSet pixelsOf(const QImage& image, const QRect& rect, QColor color) {
+    PixelSet pixels;
+    const QRect area = rect & image.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (image.pixelColor(x, y) == color) {
+                pixels.emplace(x, y);
+            }
+        }
+    }
+    return pixels;
+}
+
+int countPixels(const QImage& image, const QRect& rect, QColor color) {
+    return static_cast<int>(pixelsOf(image, rect, color).size());
+}
+
+bool allPixels(const QImage& image, const QRect& rect, QColor color) {
+    return !rect.isEmpty() && image.rect().contains(rect) &&
+           countPixels(image, rect, color) == rect.width() * rect.height();
+}
+
+std::vector<int> rowsWith(const QImage& image, const QRect& rect, QColor color) {
+    std::vector<int> rows;
+    const QRect area = rect & image.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (image.pixelColor(x, y) == color) {
+                rows.push_back(y);
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
+QRect inkBounds(const QImage& image, const QRect& rect, QColor paper) {
+    QRect bounds;
+    const QRect area = rect & image.rect();
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (image.pixelColor(x, y) != paper) {
+                bounds |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    return bounds;
+}
+
+std::optional<QPoint> firstDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) {
+        return QPoint(0, 0);
+    }
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            if (a.pixel(x, y) != b.pixel(x, y)) {
+                return QPoint(x, y);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::string describeDifference(const QImage& a, const QImage& b) {
+    const std::optional<QPoint> at = firstDifference(a, b);
+    if (!at) {
+        return {};
+    }
+    std::ostringstream out;
+    if (a.size() != b.size()) {
+        out << "sizes differ";
+        return out.str();
+    }
+    out << "first difference at (" << at->x() << ", " << at->y()
+        << "): " << a.pixelColor(*at).name().toStdString() << " vs "
+        << b.pixelColor(*at).name().toStdString();
+    return out.str();
+}
+
+} // namespace lumarik::test
