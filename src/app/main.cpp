@@ -1,11 +1,11 @@
-// Lumarik start-up: one editor window showing the file named on the command line.
+// Lumarik start-up: the main window and its dialogs, then the event loop.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTimer>
 
-#include "editor/VelEdit.h"
+#include "app/Startup.h"
 #include "platform/FontDesc.h"
-#include "platform/MessageReporter.h"
+#include "platform/ProfileFile.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -17,36 +17,29 @@ int main(int argc, char* argv[]) {
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The text file to open."));
     QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                   QStringLiteral("Save a picture of the window once it is drawn "
-                                                 "to <png>, then quit."),
+                                                 "to <png>, then close it."),
                                   QStringLiteral("png"));
     parser.addOption(screenshot);
+    QCommandLineOption settings(QStringLiteral("settings"),
+                                QStringLiteral("Use <ini> as the settings file instead of the "
+                                               "one beside the program."),
+                                QStringLiteral("ini"));
+    parser.addOption(settings);
     parser.process(app);
 
-    QString title = QStringLiteral("Untitled.txt");
-    lumarik::editor::TVelEdit editor;
-    lumarik::editor::ApplyMainEditorPreset(editor);
-    editor.resize(800, 560);
-    const QStringList files = parser.positionalArguments();
-    if (!files.isEmpty()) {
-        const std::filesystem::path path(files.first().toStdString());
-        if (editor.LoadFromFile(path)) {
-            title = files.first();
-        } else {
-            lumarik::platform::currentReporter().show(
-                {files.first() + QStringLiteral(" を開けませんでした。"), QStringLiteral("Lumarik"),
-                 lumarik::platform::MessageIcon::Error});
-        }
-    }
-    editor.setWindowTitle(title);
-    editor.show();
-    editor.setFocus();
+    lumarik::app::MainWindowOptions options;
+    options.settingsPath = parser.isSet(settings) ? parser.value(settings)
+                                                  : lumarik::platform::defaultSettingsFilePath();
+    options.commandLineFile = parser.positionalArguments().value(0);
+    lumarik::app::ApplicationWindows windows = lumarik::app::startApplication(options);
+    lumarik::app::TFormEditor* mainWindow = windows.FormEditor.get();
 
     if (parser.isSet(screenshot)) {
         const QString png = parser.value(screenshot);
         // Let the coalesced first paint and the caret's first blink run, then save.
-        QTimer::singleShot(700, &app, [&editor, png]() {
-            editor.grab().save(png);
-            QApplication::quit();
+        QTimer::singleShot(700, mainWindow, [mainWindow, png]() {
+            mainWindow->grab().save(png);
+            mainWindow->close();
         });
     }
     return QApplication::exec();

@@ -16,10 +16,14 @@
 #include "editor/MarkupRules.h"
 #include "editor/VelEditTypes.h"
 #include "editor/Velstrings.h"
+#include "editor/WheelNotches.h"
 #include "editor/WrapLayout.h"
 #include "platform/Canvas.h"
 #include "platform/FontDesc.h"
+#include "platform/WindowMessages.h"
 
+class QInputMethodEvent;
+class QPainter;
 class QScrollBar;
 class QTimer;
 
@@ -29,9 +33,11 @@ namespace lumarik::editor {
 // are the display lines, drawn pixel by pixel into the control's own canvas. Its
 // implementation is split by concern: state and properties (VelEditState.cpp), layout
 // and metrics (VelEditLayout.cpp), painting (VelEditPaint.cpp), links and quotes
-// (VelEditLinks.cpp), caret placement (VelEditCaret.cpp), scroll bars
-// (VelEditScroll.cpp) and Qt events (VelEditEvents.cpp).
-class TVelEdit : public QWidget {
+// (VelEditLinks.cpp), caret placement (VelEditCaret.cpp), the selection's state
+// (VelEditSelection.cpp), scrolling (VelEditScroll.cpp), Qt events
+// (VelEditEvents.cpp), the selected look (VelEditSelectionPaint.cpp) and window
+// messages, focus and input method (VelEditMessages.cpp).
+class TVelEdit : public QWidget, public platform::MessageTarget {
 public:
     using NotifyEvent = std::function<void(TVelEdit&)>;
     using BoolEvent = std::function<void(TVelEdit&, bool)>;
@@ -88,12 +94,69 @@ public:
     void MoveCaretUnderline(int oldLine, int newLine);
     void ResetCanvas();
     void DrawLinks(int first, int last, const QRect* clip);
-    // Draws columns [begin, end) of a tab-expanded row underlined in URLColor.
-    void DrawLinkRange(std::string_view expanded, size_t begin, size_t end, const QRect* clip,
-                       int line);
+    // Draws one link, the tab-expanded slice of its row that starts at x `start` and
+    // is `width` wide, underlined in URLColor.
+    void DrawLinkRange(std::string_view slice, int start, int width, const QRect* clip, int line);
     // True when the row (as stored) is drawn in InyoColor: its first character is one
     // of Inyostr.
     bool IsQuoteLine(std::string_view row) const;
+
+    // ---- Selection painting ----
+    // Columns [from, to) of display line `line` (whose bytes are `text`), in the
+    // selected look when `selected` or AllSelected.
+    void DrawLineSegment(int line, int from, std::string_view text, bool selected, int to);
+    // Every visible line, split where the selection starts and ends.
+    void DrawViewWithSelection();
+    // Moves the selection's end and repaints only the visible text between its old and
+    // new place.
+    void MoveSelectionEnd(int col, int line);
+    void ClearSelection();
+    // After a caret move: extends the selection (Shift, mouse selection) or clears it.
+    void ExtendOrClearSelection();
+
+    // ---- Window messages ----
+    // The window procedure: the standard edit-control messages and the registered ones.
+    platform::MessageResult handleMessage(platform::MessageId msg, platform::WParam wParam,
+                                          platform::LParam lParam) override;
+    // The ids of the registered messages, looked up at construction.
+    platform::MessageId MsgChange = 0, MsgMoveCaret = 0, MsgGetCaretPos = 0, MsgSetCaretPos = 0;
+
+    // ---- Caret placement and selection ----
+    // Places the caret at a valid position near (col, line); col -1 keeps the caret
+    // and only brings it into view. Mode 0 scrolls as little as possible, mode 2 shows
+    // the line a fifth of a page below the top. Answers true when the view scrolled
+    // (everything was repainted then).
+    bool SetCaret(int col, int line, int mode, bool setDesired, bool collapse);
+    // Clears any selection and places the caret, remembering its column.
+    bool MoveCaretTo(int col, int line, int mode);
+    // Changes TopLine and HorzOffset so that x (from the visible text origin) on a
+    // display line is in view; the caller repaints. Answers whether either changed.
+    bool EnsureVisible(int x, int line, int mode, int edge);
+    // Moves the caret n display lines up or down, keeping its pixel x (DesiredX).
+    void MoveCaretLines(int n);
+    // The column nearest to x (text pixels from the line start) in a display line, and
+    // that column's x in columnX.
+    int ColumnFromX(std::string_view text, int x, int& columnX) const;
+    void SelectAll();
+    bool HasSelection() const { return SelActive || AllSelected; }
+    // The selected range, start before end; the caret twice without a selection.
+    bool GetSelBounds(int& startCol, int& startLine, int& endLine, int& endCol) const;
+    std::string GetSelText() const;
+    int64_t GetSelLength() const;
+    // Selects from the anchor to the caret; positions from outside are made valid first.
+    void SetSelection(int anchorCol, int anchorLine, int caretLine, int caretCol);
+    // Paints (or with remove, repaints plainly) a temporary highlight of `length` bytes
+    // from (col, line) in the given colours; caret and selection stay as they are.
+    void DrawHighlight(int col, int line, bool remove, TColor back, TColor text, int length);
+
+    // ---- Scrolling ----
+    // The vertical scroll message (codes in ScrollCodes.h): answers the display lines
+    // actually scrolled, negative upwards.
+    int VertScroll(int code, int pos);
+    // The horizontal scroll message: answers 0.
+    int HorzScroll(int code, int pos);
+    // The wheel message, delta in whole notches of 120: two line scrolls per notch.
+    int MouseWheel(int delta);
 
     // ---- Caret and scroll bars ----
     void UpdateCaretPos();
@@ -212,6 +275,7 @@ public:
     bool MouseSelecting = false;
     bool Dragging = false;
     bool CaretFollows = true;
+    bool InScroll = false;
     int TopLine = 0, HorzOffset = 0;
     int VisibleLines = 0, VisibleColumns = 0, PageFifth = 0, WidthFifth = 0;
     int EndMargin = 10, MaxTopLine = 0, WidestLine = 0, VertScale = 1, HorzScale = 1;
@@ -240,7 +304,9 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     bool event(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     // The parameters the word wrap needs, from the current properties and metrics.
@@ -248,10 +314,36 @@ private:
     MarkupRules CurrentMarkupRules() const;
     // Replaces the system caret with one of the current font height, when focused.
     void RecreateCaret();
+    // Focus gain and loss: the system caret and the timer.
+    void GainFocus();
+    void LoseFocus();
+    // With WantTabs, takes Tab and Shift+Tab as the control's own keys before they
+    // can move the focus; answers whether the event was taken.
+    bool TakeTabKey(QEvent* event);
+    void StartComposition();
+    void EndComposition();
+    // Draws the input method's preedit over the picture at the composition point.
+    void PaintPreedit(QPainter& painter) const;
+    // Where the preedit is shown: at the composition point, one row high.
+    QRect PreeditRect() const;
+    // The line-end arrow of a row whose text ends at x, in the given colour.
+    void DrawLineEndArrow(int x, int y, TColor color);
+    // Columns [from, to) of a display line, each piece in the look the current
+    // selection gives it.
+    void DrawLineWithSelection(int line, int from, int to);
+    // The visible text between two positions (in either order), each piece in the
+    // look the current selection gives it.
+    void RedrawTextBetween(TextPos a, TextPos b);
     // y of the caret-line underline under display line `line`.
     int UnderlineY(int line) const;
+    // Where the gutter rule ends (excluded): the bottom of the last visible row's glyphs.
+    int GutterRuleBottom() const;
     // Runs the creation steps once the window exists (metrics, gutter, caret place).
     void EnsureCreated();
+    // Plays the scroll bars' actions as scroll messages.
+    void ConnectScrollBars();
+    // The row's text measured with the canvas, one character at a time.
+    TextWidthFn CharWidth() const;
     // Places the scroll bars and sizes the canvas to the client area.
     void LayoutChildren();
     int ClientWidth() const;
@@ -302,8 +394,12 @@ private:
     QScrollBar* HorzBar = nullptr;
     QTimer* Timer = nullptr;
     QPoint imePoint_;
+    QString preedit_;
     bool created_ = false;
     bool paintPending_ = false;
+    // A re-wrap for the latest size is queued (AutoWrap follows resizing once per turn).
+    bool rewrapPending_ = false;
+    WheelNotches wheelNotches_;
     const std::string TabSpaces = "        ";
 };
 

@@ -17,6 +17,8 @@ namespace {
 // A full repaint requested by an invalidation; delivered after pending input, as the
 // paint message is.
 const QEvent::Type kPaintRequest = static_cast<QEvent::Type>(QEvent::registerEventType());
+// A re-wrap to the text area's latest width, delivered before the repaint.
+const QEvent::Type kRewrapRequest = static_cast<QEvent::Type>(QEvent::registerEventType());
 } // namespace
 
 void TVelEdit::EnsureCreated() {
@@ -25,6 +27,7 @@ void TVelEdit::EnsureCreated() {
     }
     created_ = true;
     SysVertBarWidth = SysHorzBarHeight = platform::scrollBarExtent(this);
+    ConnectScrollBars();
     LayoutChildren();
     UpdateMetrics();
     SetImeWindow(TextLeft, FTopMargin);
@@ -42,9 +45,11 @@ void TVelEdit::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     LayoutChildren();
     UpdateViewSize(ClientWidth(), ClientHeight());
-    if (FWordWrap && FAutoWrap) {
-        RewrapAll(false, false);
-        RewrapAll(true, false);
+    // Interactive resizing sends many sizes, and each re-wrap costs the whole text: it
+    // runs once, for the latest size, when the event loop next turns.
+    if (FWordWrap && FAutoWrap && !rewrapPending_) {
+        rewrapPending_ = true;
+        QCoreApplication::postEvent(this, new QEvent(kRewrapRequest));
     }
     UpdateVertScrollBar(true);
     UpdateHorzScrollBar(true);
@@ -60,9 +65,23 @@ void TVelEdit::InvalidateAll() {
 }
 
 bool TVelEdit::event(QEvent* event) {
+    if (event->type() == kRewrapRequest) {
+        rewrapPending_ = false;
+        if (FWordWrap && FAutoWrap) {
+            RewrapAll(false, false);
+            RewrapAll(true, false);
+            UpdateVertScrollBar(true);
+            UpdateHorzScrollBar(true);
+            InvalidateAll();
+        }
+        return true;
+    }
     if (event->type() == kPaintRequest) {
         paintPending_ = false;
         Paint();
+        return true;
+    }
+    if (TakeTabKey(event)) {
         return true;
     }
     return QWidget::event(event);
@@ -74,6 +93,7 @@ void TVelEdit::paintEvent(QPaintEvent* event) {
     for (const QRect& rect : event->region()) {
         painter.drawImage(rect, image, rect);
     }
+    PaintPreedit(painter);
     platform::Caret::application().paint(painter, this);
 }
 

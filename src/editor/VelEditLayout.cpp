@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/CaretHideGuard.h"
+#include "editor/ScrollCodes.h"
 #include "platform/MessageReporter.h"
 
 namespace lumarik::editor {
@@ -56,10 +58,14 @@ void TVelEdit::RewrapAll(bool wrap, bool redraw) {
     HorzOffset = 0;
     CaretX = ColumnX(CaretLine, CaretCol) - HorzOffset;
     if (redraw) {
+        // The old top line may lie beyond the new layout's end.
         TopLine = std::clamp(TopLine, 0, std::max(0, Strings->Count() - 1));
-        UpdateVertScrollBar(true);
-        RedrawAll();
-        UpdateCaretPos();
+        if (!SetCaret(-1, CaretLine, 0, true, false)) {
+            const CaretHideGuard hidden(this);
+            UpdateVertScrollBar(true);
+            RedrawAll();
+            UpdateCaretPos();
+        }
     }
 }
 
@@ -76,11 +82,17 @@ void TVelEdit::RewrapLines(int x, int firstLine, bool redraw, bool breakRemoved,
         CaretX = ColumnX(i, CaretCol) - HorzOffset;
         return;
     }
-    CaretLine = SelAnchorLine = SelEndLine = SelDrawnEndLine = i;
-    CaretX = ColumnX(i, CaretCol) - HorzOffset;
+    if (SetCaret(CaretCol, i, 0, true, true)) {
+        CaretLine = SelAnchorLine = SelDrawnEndLine = i;
+        UpdateCaretPos();
+        return;
+    }
     // Keep the caret's distance from the bottom when the edit pushed it down.
-    if ((i - TopLine) + PageFifth >= VisibleLines && i > caretLineBefore) {
-        TopLine = std::min(TopLine + (i - caretLineBefore), std::max(0, Strings->Count() - 1));
+    if ((i - TopLine) + PageFifth >= VisibleLines) {
+        for (int k = caretLineBefore; k < i; ++k) {
+            CaretFollows = false;
+            VertScroll(scroll::LineDown, 0);
+        }
     }
     if (UpdateVertScrollBar(true)) {
         RedrawAll();
@@ -104,6 +116,7 @@ void TVelEdit::RewrapLines(int x, int firstLine, bool redraw, bool breakRemoved,
         }
     }
     SelAnchorCol = SelEndCol = SelDrawnEndCol = DesiredCol = CaretCol;
+    CaretLine = SelAnchorLine = SelEndLine = SelDrawnEndLine = i;
     UpdateCaretPos();
 }
 

@@ -28,28 +28,38 @@ void TVelEdit::DrawLinks(int first, int last, const QRect* clip) {
     first = std::max(first, TopLine);
     last = std::min({last, Strings->Count() - 1, TopLine + VisibleLines});
     const MarkupRules rules = CurrentMarkupRules();
+    const int right = clip ? clip->left() + clip->width() : TextLeft + TextAreaWidth;
     for (int line = first; line <= last; ++line) {
         const std::vector<LinkRange> links = LinkCarries.RowLinks(*Strings, line, rules);
-        if (links.empty()) {
-            continue;
-        }
-        const std::string expanded = ExpandTabs(StripTerminator(Strings->Get(line)), FTabCount);
+        const std::string_view row = StripTerminator(Strings->Get(line));
+        // Links come in order: expand and measure the row piece by piece up to the
+        // right edge, so a long row costs what lies left of the edge.
+        size_t byte = 0;
+        size_t column = 0;
+        int x = TextLeft - HorzOffset;
         for (const LinkRange& link : links) {
-            DrawLinkRange(expanded, link.expandedBegin, link.expandedEnd, clip, line);
+            const std::string before =
+                ExpandTabsFrom(row.substr(byte, link.begin - byte), FTabCount, column);
+            x += canvas_->textWidth(before);
+            if (x >= right) {
+                break;
+            }
+            const std::string slice = ExpandTabsFrom(row.substr(link.begin, link.end - link.begin),
+                                                     FTabCount, column + before.size());
+            const int width = canvas_->textWidth(slice);
+            DrawLinkRange(slice, x, width, clip, line);
+            x += width;
+            column += before.size() + slice.size();
+            byte = link.end;
         }
     }
 }
 
-void TVelEdit::DrawLinkRange(std::string_view expanded, size_t begin, size_t end, const QRect* clip,
+void TVelEdit::DrawLinkRange(std::string_view slice, int start, int width, const QRect* clip,
                              int line) {
     const int y = (line - TopLine) * LinePitch + FTopMargin;
-    const int origin = TextLeft - HorzOffset;
-    // Widths add up per character, so the link's slice drawn at its own x gives the
-    // same pixels as the whole row clipped to it.
-    const int start = origin + canvas_->textWidth(expanded.substr(0, begin));
-    const std::string_view slice = expanded.substr(begin, end - begin);
     int x1 = std::max(TextLeft, start);
-    int x2 = start + canvas_->textWidth(slice);
+    int x2 = start + width;
     if (clip) {
         if (clip->top() != y) {
             return;

@@ -35,9 +35,19 @@ void TVelEdit::Paint() {
 
 void TVelEdit::RedrawAll() {
     const int last = std::min(Strings->Count() - 1, TopLine + VisibleLines - 1);
-    DrawLineRange(TopLine, last);
-    ClearBelowText(TopLine, last);
-    DrawCaretUnderline(CaretLine, true);
+    if (SelActive) {
+        DrawViewWithSelection();
+        ClearBelowText(TopLine, last);
+    } else if (AllSelected) {
+        // Selecting everything again draws every visible row selected and raises the
+        // selection events.
+        SelectAll();
+        ClearBelowText(TopLine, last);
+    } else {
+        DrawLineRange(TopLine, last);
+        ClearBelowText(TopLine, last);
+        DrawCaretUnderline(CaretLine, true);
+    }
     canvas_->fillRect(edges(0, 0, ClientWidth(), FTopMargin), ToQColor(FColor));
     if (OnUserDraw) {
         const double avg = std::max(1, AvgCharWidth);
@@ -150,14 +160,18 @@ void TVelEdit::DrawLineEndMark(int x, int y, std::string_view tail) {
         canvas_->textOut(x, y, "[EOF]");
     } else if (tail == "\r\n" && FShowCR) {
         canvas_->setBrush(ToQColor(FColor));
-        canvas_->setPen(ToQColor(FCREOFcolor), 1);
-        const int bottom = y + CRMarkBottom;
-        canvas_->moveTo({x + 4, y + CRMarkTop});
-        canvas_->lineTo({x + 4, bottom});
-        canvas_->lineTo({x + 1, bottom - 3});
-        canvas_->moveTo({x + 4, bottom});
-        canvas_->lineTo({x + 7, bottom - 3});
+        DrawLineEndArrow(x, y, FCREOFcolor);
     }
+}
+
+void TVelEdit::DrawLineEndArrow(int x, int y, TColor color) {
+    canvas_->setPen(ToQColor(color), 1);
+    const int bottom = y + CRMarkBottom;
+    canvas_->moveTo({x + 4, y + CRMarkTop});
+    canvas_->lineTo({x + 4, bottom});
+    canvas_->lineTo({x + 1, bottom - 3});
+    canvas_->moveTo({x + 4, bottom});
+    canvas_->lineTo({x + 7, bottom - 3});
 }
 
 void TVelEdit::DrawMarks(const QRect& clip, int xOrigin, const std::vector<int>& tabStopsX,
@@ -241,6 +255,11 @@ void TVelEdit::DrawGutter(int first, int last) {
     }
 }
 
+int TVelEdit::GutterRuleBottom() const {
+    const int last = std::min(Strings->Count() - 1, TopLine + VisibleLines - 1);
+    return std::min(ClientHeight(), (last - TopLine) * LinePitch + FTopMargin + FontHeight);
+}
+
 int TVelEdit::UnderlineY(int line) const {
     return (line - TopLine + 1) * LinePitch + FTopMargin - (LinePitch - FontHeight);
 }
@@ -267,7 +286,7 @@ void TVelEdit::DrawCaretUnderline(int line, bool draw) {
     canvas_->setPen(ToQColor(FColor), 1);
     canvas_->moveTo({FLeftMargin, y});
     canvas_->lineTo({ClientWidth(), y});
-    if (FShowLineNumber) {
+    if (FShowLineNumber && y < GutterRuleBottom()) {
         canvas_->setPixel({TextLeft - 4, y}, ToQColor(FCREOFcolor));
     }
 }
@@ -282,7 +301,7 @@ void TVelEdit::MoveCaretUnderline(int oldLine, int newLine) {
         canvas_->setPen(ToQColor(FColor), 1);
         canvas_->moveTo({FLeftMargin, oldY});
         canvas_->lineTo({right, oldY});
-        if (FShowLineNumber) {
+        if (FShowLineNumber && oldY < GutterRuleBottom()) {
             canvas_->setPixel({TextLeft - 4, oldY}, ToQColor(FCREOFcolor));
         }
     }

@@ -1,11 +1,15 @@
-// TVelEdit: the two scroll bars and the client area they leave.
+// TVelEdit: the scroll state, the scroll and wheel messages, the two scroll bars and
+// the client area they leave.
 #include "editor/VelEdit.h"
 
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 
 #include <algorithm>
 
+#include "editor/CaretHideGuard.h"
+#include "editor/ScrollCodes.h"
 #include "platform/SystemMetrics.h"
 
 namespace lumarik::editor {
@@ -92,6 +96,175 @@ void TVelEdit::UpdateHorzScrollBar(bool redraw) {
     if (redraw) {
         HorzBar->update();
     }
+}
+
+int TVelEdit::VertScroll(int code, int pos) {
+    const int page = TextAreaHeight / std::max(1, LinePitch);
+    long long request = 0;
+    switch (code) {
+    case scroll::LineUp:
+        request = LineScrollRun <= -5 ? -FScrollStep : -1;
+        break;
+    case scroll::LineDown:
+        request = LineScrollRun >= 5 ? FScrollStep : 1;
+        break;
+    case scroll::PageUp:
+        request = std::min(-1, -page);
+        break;
+    case scroll::PageDown:
+        request = std::max(1, page);
+        break;
+    case scroll::ThumbTrack:
+        request = static_cast<long long>(pos) * VertScale - TopLine;
+        break;
+    case scroll::Top:
+        request = -TopLine;
+        break;
+    case scroll::Bottom:
+        request = MaxTopLine - TopLine;
+        break;
+    default:
+        break;
+    }
+    // The caret follows by the whole request; the view moves only within its range.
+    int follow =
+        static_cast<int>(std::clamp<long long>(request, -Strings->Count(), Strings->Count()));
+    int amount = 0;
+    if (request < 0) {
+        amount = static_cast<int>(std::max<long long>(request, -TopLine));
+    } else if (request > 0) {
+        amount =
+            static_cast<int>(std::clamp<long long>(request, 0, std::max(0, MaxTopLine - TopLine)));
+        if (CaretLine + PageFifth - TopLine > VisibleLines) {
+            follow = 0;
+        }
+    }
+
+    InScroll = true;
+    if (amount != 0) {
+        DrawCaretUnderline(CaretLine, false);
+        TopLine += amount;
+        const CaretHideGuard hidden(this);
+        InvalidateAll();
+        if (CaretFollows) {
+            if (FCaretScrollFix || follow == 0) {
+                UpdateCaretPos();
+            } else {
+                MoveCaretLines(follow);
+            }
+        }
+        if (FVertScrollBar) {
+            const QSignalBlocker block(VertBar);
+            VertBar->setValue(ceilDiv(TopLine, VertScale));
+        }
+    }
+    InScroll = false;
+    CaretFollows = true;
+    return amount;
+}
+
+int TVelEdit::HorzScroll(int code, int pos) {
+    long long request = 0;
+    switch (code) {
+    case scroll::LineLeft:
+        request = -WidthFifth;
+        break;
+    case scroll::LineRight:
+        request = WidthFifth;
+        break;
+    case scroll::PageLeft:
+        request = std::min(-1, -(TextAreaWidth / 3));
+        break;
+    case scroll::PageRight:
+        request = std::max(1, TextAreaWidth / 3);
+        break;
+    case scroll::ThumbTrack:
+        request = static_cast<long long>(pos) * HorzScale - HorzOffset;
+        break;
+    default:
+        break;
+    }
+    long long amount = 0;
+    if (request < 0) {
+        amount = std::max<long long>(request, -HorzOffset);
+    } else if (request > 0 && TextAreaWidth < WidestLine + WidthFifth) {
+        // May be negative: a view beyond the widest visible line comes back to it.
+        amount = std::max<long long>(
+            std::min<long long>(request, WidestLine - HorzOffset - WidthFifth), -HorzOffset);
+    }
+    if (amount == 0) {
+        return 0;
+    }
+    const CaretHideGuard hidden(this);
+    HorzOffset += static_cast<int>(amount);
+    CaretX -= static_cast<int>(amount);
+    // Repainting the text area shows the same as moving its pixels would.
+    RedrawAll();
+    UpdateCaretPos();
+    return 0;
+}
+
+int TVelEdit::MouseWheel(int delta) {
+    const int notches = std::abs(delta / WheelNotches::kNotch);
+    const int code = delta > 0 ? scroll::LineUp : scroll::LineDown;
+    for (int i = 0; i < 2 * notches; ++i) {
+        // Past the end of the range every further scroll is nothing.
+        if (VertScroll(code, 0) == 0) {
+            break;
+        }
+    }
+    return 0;
+}
+
+void TVelEdit::wheelEvent(QWheelEvent* event) {
+    const int delta = wheelNotches_.add(event->angleDelta().y());
+    if (delta != 0) {
+        MouseWheel(delta);
+    }
+    event->accept();
+}
+
+void TVelEdit::ConnectScrollBars() {
+    const auto play = [this](QScrollBar* bar, int action) {
+        const bool vertical = bar == VertBar;
+        int code = scroll::EndScroll;
+        switch (action) {
+        case QAbstractSlider::SliderSingleStepSub:
+            code = scroll::LineUp;
+            break;
+        case QAbstractSlider::SliderSingleStepAdd:
+            code = scroll::LineDown;
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            code = scroll::PageUp;
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            code = scroll::PageDown;
+            break;
+        case QAbstractSlider::SliderMove:
+            code = scroll::ThumbTrack;
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            code = scroll::Top;
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            code = scroll::Bottom;
+            break;
+        default:
+            break;
+        }
+        if (vertical) {
+            VertScroll(code, bar->sliderPosition());
+            bar->setSliderPosition(ceilDiv(TopLine, VertScale));
+        } else {
+            HorzScroll(code, bar->sliderPosition());
+            bar->setSliderPosition(ceilDiv(HorzOffset, HorzScale));
+        }
+    };
+    connect(VertBar, &QAbstractSlider::actionTriggered, this,
+            [this, play](int action) { play(VertBar, action); });
+    connect(HorzBar, &QAbstractSlider::actionTriggered, this,
+            [this, play](int action) { play(HorzBar, action); });
 }
 
 } // namespace lumarik::editor

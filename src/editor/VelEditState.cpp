@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/EditControlMessages.h"
 #include "platform/SystemMetrics.h"
 
 namespace lumarik::editor {
@@ -40,6 +41,11 @@ TVelEdit::TVelEdit(QWidget* parent)
     Timer = new QTimer(this);
     Timer->setTimerType(Qt::CoarseTimer);
     Timer->setInterval(40);
+
+    MsgChange = platform::registerWindowMessage(messages::kChangeMessageName);
+    MsgMoveCaret = platform::registerWindowMessage(messages::kMoveCaretMessageName);
+    MsgGetCaretPos = platform::registerWindowMessage(messages::kGetCaretPosMessageName);
+    MsgSetCaretPos = platform::registerWindowMessage(messages::kSetCaretPosMessageName);
 
     ResetEditState();
     // Measured now so that no layout value divides by a zero metric before the

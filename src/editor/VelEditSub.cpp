@@ -103,18 +103,19 @@ std::string LowerCase(std::string_view s, bool singleByte) {
 
 namespace {
 
-// One pass over s: calls onTab(expandedSoFar, spaces) for each tab before its spaces
-// are appended.
-template <typename OnTab> std::string expand(std::string_view s, int tabCount, OnTab onTab) {
-    tabCount = std::clamp(tabCount, 1, 8);
+// One pass over s, which starts at column startColumn: calls onTab(expandedSoFar,
+// spaces) for each tab before its spaces are appended.
+template <typename OnTab>
+std::string expand(std::string_view s, int tabCount, size_t startColumn, OnTab onTab) {
+    const auto width = static_cast<size_t>(std::clamp(tabCount, 1, 8));
     std::string out;
     out.reserve(s.size());
     size_t start = 0;
     for (size_t tab = s.find('\t'); tab != std::string_view::npos; tab = s.find('\t', start)) {
         out.append(s, start, tab - start);
-        int spaces = tabCount - static_cast<int>(out.size() % tabCount);
-        onTab(out, tab - start, spaces);
-        out.append(static_cast<size_t>(spaces), ' ');
+        const size_t spaces = width - (startColumn + out.size()) % width;
+        onTab(out, spaces);
+        out.append(spaces, ' ');
         start = tab + 1;
     }
     out.append(s, start);
@@ -124,7 +125,11 @@ template <typename OnTab> std::string expand(std::string_view s, int tabCount, O
 } // namespace
 
 std::string ExpandTabs(std::string_view s, int tabCount) {
-    return expand(s, tabCount, [](const std::string&, size_t, int) {});
+    return ExpandTabsFrom(s, tabCount, 0);
+}
+
+std::string ExpandTabsFrom(std::string_view s, int tabCount, size_t startColumn) {
+    return expand(s, tabCount, startColumn, [](const std::string&, size_t) {});
 }
 
 std::string ExpandTabsWithStops(std::string_view s, int tabCount, bool showTabs,
@@ -138,7 +143,7 @@ std::string ExpandTabsWithStops(std::string_view s, int tabCount, bool showTabs,
     // the previous one plus the width of what lies between them.
     int x = 0;
     size_t measured = 0;
-    std::string out = expand(s, tabCount, [&](const std::string& soFar, size_t, int) {
+    std::string out = expand(s, tabCount, 0, [&](const std::string& soFar, size_t) {
         if (static_cast<int>(tabStopsX.size()) >= kMaxTabStops) {
             return;
         }

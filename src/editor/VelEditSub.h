@@ -71,6 +71,10 @@ using TextWidthFn = std::function<int(std::string_view)>;
 // columns, counted in the expanded text, always at least one. tabCount is 1..8.
 std::string ExpandTabs(std::string_view s, int tabCount);
 
+// Expansion of s when it starts at column startColumn of an expanded row: the
+// continuation of ExpandTabs, so a row can be expanded piece by piece.
+std::string ExpandTabsFrom(std::string_view s, int tabCount, size_t startColumn);
+
 // Most tab positions recorded by ExpandTabsWithStops; a -1 closes the list.
 inline constexpr int kMaxTabStops = 100;
 

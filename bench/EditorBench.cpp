@@ -1,0 +1,154 @@
+// Times word wrap, position conversion and repainting on big generated texts, each
+// beside a read-and-split baseline of the same text in the same run.
+//
+//   build/bench/lumarik_bench_editor            # 100 MiB text, 10 MiB single line
+//   LUMARIK_BENCH_MB=10 build/bench/lumarik_bench_editor
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "CorpusGenerator.h"
+#include "editor/LogicalLineIndex.h"
+#include "editor/VelEdit.h"
+#include "editor/Velstrings.h"
+#include "editor/WrapLayout.h"
+#include "platform/FontDesc.h"
+
+namespace {
+
+using namespace lumarik;
+
+uint64_t corpusBytes() {
+    const char* mb = std::getenv("LUMARIK_BENCH_MB");
+    const long value = mb != nullptr ? std::strtol(mb, nullptr, 10) : 100;
+    return static_cast<uint64_t>(value > 0 ? value : 100) * bench::kMiB;
+}
+
+const std::string& mixedText() {
+    static const std::string text = [] {
+        bench::CorpusOptions options;
+        options.sizeBytes = corpusBytes();
+        return bench::GenerateCorpus(options);
+    }();
+    return text;
+}
+
+const std::string& singleLineText() {
+    static const std::string text = [] {
+        bench::CorpusOptions options;
+        options.sizeBytes = bench::kHugeLineBytes;
+        options.layout = bench::CorpusLayout::SingleLine;
+        return bench::GenerateCorpus(options);
+    }();
+    return text;
+}
+
+editor::WrapParams columnParams() {
+    editor::WrapParams params;
+    params.column = 80;
+    params.tabCount = 6;
+    return params;
+}
+
+// The baseline: split the text into one string per line, as a plain loader would.
+void splitBaseline(benchmark::State& state, const std::string& text) {
+    for (auto _ : state) {
+        std::vector<std::string> lines;
+        size_t start = 0;
+        while (start < text.size()) {
+            size_t end = text.find('\n', start);
+            end = end == std::string::npos ? text.size() : end + 1;
+            lines.emplace_back(text, start, end - start);
+            start = end;
+        }
+        benchmark::DoNotOptimize(lines.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+void wrapAll(benchmark::State& state, const std::string& text) {
+    editor::TVelStrings store;
+    store.SetTextStr(text);
+    editor::LogicalLineIndex index(store);
+    for (auto _ : state) {
+        editor::RewrapAll(store, index, true, columnParams(), {}, {});
+        state.PauseTiming();
+        editor::RewrapAll(store, index, false, columnParams(), {}, {});
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+void BM_SplitBaseline(benchmark::State& state) {
+    splitBaseline(state, mixedText());
+}
+void BM_WrapAllColumn80(benchmark::State& state) {
+    wrapAll(state, mixedText());
+}
+void BM_WrapSingleLineColumn80(benchmark::State& state) {
+    wrapAll(state, singleLineText());
+}
+
+// One conversion each way at a spread of positions of the wrapped text.
+void BM_PositionConversion(benchmark::State& state) {
+    editor::TVelStrings store;
+    store.SetTextStr(mixedText());
+    editor::LogicalLineIndex index(store);
+    editor::RewrapAll(store, index, true, columnParams(), {}, {});
+    const int rows = store.Count();
+    int row = 0;
+    for (auto _ : state) {
+        row = (row + 7919 * 131) % rows;
+        const editor::TextPos logical = index.RowToLogical({0, row});
+        benchmark::DoNotOptimize(index.LogicalToRow(logical));
+    }
+    state.counters["rows"] = rows;
+}
+
+// A full repaint of a window showing the start of a 10 MiB row, word wrap off: only
+// the visible slice of the row may cost anything.
+void BM_RepaintLongRowUnwrapped(benchmark::State& state) {
+    editor::TVelEdit edit;
+    edit.resize(800, 600);
+    edit.SetWordWrap(false);
+    edit.show();
+    edit.SetText(singleLineText());
+    for (auto _ : state) {
+        edit.RedrawAll();
+    }
+}
+
+// The same repaint on a small text, for comparison.
+void BM_RepaintSmallText(benchmark::State& state) {
+    editor::TVelEdit edit;
+    edit.resize(800, 600);
+    edit.SetWordWrap(false);
+    edit.show();
+    edit.SetText(mixedText().substr(0, 4096));
+    for (auto _ : state) {
+        edit.RedrawAll();
+    }
+}
+
+BENCHMARK(BM_SplitBaseline)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_WrapAllColumn80)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_WrapSingleLineColumn80)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PositionConversion)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RepaintLongRowUnwrapped)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintSmallText)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    platform::installFontSubstitutions();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,338 @@
+#include "app/MainWindow.h"
+
+#include "app/TitlePanel.h"
+#include "components/MenuBar.h"
+#include "editor/VelEdit.h"
+#include "platform/MessageReporter.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace lumarik::app {
+namespace {
+
+const QString kUntitled = QStringLiteral("Untitled.txt");
+const QString kModifiedMark = QStringLiteral("変更");
+constexpr std::array<int, 3> kStatusPanelWidths = {27, 58, 300};
+
+QFont windowFont() {
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    return font;
+}
+
+} // namespace
+
+TFormEditor::TFormEditor(MainWindowOptions options, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), options_(std::move(options)) {
+    setObjectName(QStringLiteral("FormEditor"));
+    setFont(windowFont());
+    setGeometry(120, 120, 500, 500);
+    BuildComposition();
+    BuildMenus();
+    BuildToolBar();
+    BuildStatusBar();
+    FormCreate();
+}
+
+TFormEditor::~TFormEditor() = default;
+
+void TFormEditor::BuildComposition() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(kFrameSide, kFrameSide, kFrameSide, kFrameBottom);
+    layout->setSpacing(0);
+
+    Panel1 = new TTitlePanel(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    layout->addWidget(Panel1);
+    Panel1->PanelExit->onClick = [this]() { butExitClick(); };
+    Panel1->PanelShade->onClick = [this]() { butShadeClick(); };
+    Panel1->PanelMin->onClick = [this]() { butMinClick(); };
+    Panel1->PanelMax->onClick = [this]() { Image2DblClick(); };
+    Panel1->PanelOnTop->onClick = [this]() { imageTopClick(); };
+
+    // Everything under the title, so that rolling the window up can hide it at once.
+    auto* body = new QWidget(this);
+    body->setObjectName(QStringLiteral("Body"));
+    layout->addWidget(body, 1);
+    auto* bodyLayout = new QVBoxLayout(body);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->setSpacing(0);
+
+    PanelMenu = new QWidget(body);
+    PanelMenu->setObjectName(QStringLiteral("PanelMenu"));
+    PanelMenu->setFixedHeight(kMenuPanelHeight);
+    auto* menuLayout = new QVBoxLayout(PanelMenu);
+    menuLayout->setContentsMargins(0, 0, 0, kMenuPanelHeight - kMenuBarHeight);
+    MenuBar1 = new components::TMenuBar(PanelMenu);
+    MenuBar1->setObjectName(QStringLiteral("MenuBar1"));
+    MenuBar1->setFixedHeight(kMenuBarHeight);
+    menuLayout->addWidget(MenuBar1);
+    bodyLayout->addWidget(PanelMenu);
+
+    StandardToolBar = new QToolBar(body);
+    StandardToolBar->setObjectName(QStringLiteral("StandardToolBar"));
+    StandardToolBar->setFixedHeight(kToolBarHeight);
+    StandardToolBar->setIconSize(QSize(16, 16));
+    StandardToolBar->setMovable(false);
+    StandardToolBar->setFloatable(false);
+    StandardToolBar->setContentsMargins(0, 0, 0, 0);
+    bodyLayout->addWidget(StandardToolBar);
+
+    RichEdit1 = new editor::TVelEdit(body);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    editor::ApplyMainEditorPreset(*RichEdit1);
+    RichEdit1->OnChange = [this](editor::TVelEdit&) { RichEdit1Change(); };
+    RichEdit1->installEventFilter(this);
+    RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(RichEdit1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (activePopup_ != nullptr) {
+            activePopup_->exec(RichEdit1->mapToGlobal(at));
+        }
+    });
+    bodyLayout->addWidget(RichEdit1, 1);
+
+    StatusBar = new QStatusBar(body);
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setFixedHeight(kStatusBarHeight);
+    StatusBar->setSizeGripEnabled(false);
+    // The panels may be cut off by a narrow window rather than widen it.
+    StatusBar->setMinimumWidth(1);
+    bodyLayout->addWidget(StatusBar);
+    setFocusProxy(RichEdit1);
+}
+
+void TFormEditor::BuildStatusBar() {
+    for (size_t i = 0; i < StatusPanels.size(); ++i) {
+        auto* panel = new QLabel(StatusBar);
+        panel->setFixedWidth(kStatusPanelWidths[i]);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        StatusBar->addWidget(panel);
+        StatusPanels[i] = panel;
+    }
+}
+
+void TFormEditor::FormCreate() {
+    StatusPanels[0]->clear();
+    RichEdit1->ClearAll();
+    SetCurFile(kUntitled);
+    FShaded = false;
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive) {
+                    AppOnActivate();
+                } else {
+                    AppOnDeactivate();
+                }
+            });
+    StatusPanels[1]->setText(QStringLiteral("LINE 1"));
+}
+
+void TFormEditor::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Qt shows the window again, spontaneously, when it is restored from minimised;
+    // the settings and the command-line file must be taken only once.
+    if (formShown_ || event->spontaneous()) {
+        return;
+    }
+    formShown_ = true;
+    FormShow();
+}
+
+void TFormEditor::FormShow() {
+    OpenCommandLineFile();
+    ReadSettings();
+    RichEdit1->SetInyoColor(RichEdit1->Font().Color);
+    RichEdit1->SetSelColor(editor::clBlue);
+    ApplyLanguage();
+    StatusPanels[0]->clear();
+}
+
+void TFormEditor::OpenCommandLineFile() {
+    if (options_.commandLineFile.isEmpty()) {
+        return;
+    }
+    const QFileInfo info(options_.commandLineFile);
+    if (!info.isFile()) {
+        return;
+    }
+    // Absolute, so that the name stays right when the working folder changes and a
+    // file called "Untitled.txt" is not taken for a new document.
+    const QString path = info.absoluteFilePath();
+    if (!RichEdit1->LoadFromFile(std::filesystem::path(QFile::encodeName(path).toStdString()))) {
+        platform::currentReporter().show({path + QStringLiteral(" を開けませんでした。"),
+                                          platform::applicationTitle(),
+                                          platform::MessageIcon::Error});
+        return;
+    }
+    SetCurFile(path);
+    StatusPanels[0]->clear();
+}
+
+void TFormEditor::SetCurFile(const QString& fileName) {
+    CurFile = fileName;
+    Caption = fileName;
+    StatusPanels[2]->setText(fileName);
+    const QString title = QFileInfo(fileName).fileName();
+    setWindowTitle(title);
+    platform::setApplicationTitle(title);
+}
+
+void TFormEditor::closeEvent(QCloseEvent* event) {
+    if (closed_) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    closed_ = true;
+    FormDestroy();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+bool TFormEditor::FormCloseQuery() {
+    return ConfirmSave();
+}
+
+void TFormEditor::FormDestroy() {
+    WriteSettings();
+}
+
+bool TFormEditor::ConfirmSave() {
+    return true;
+}
+
+void TFormEditor::paintEvent(QPaintEvent* /*event*/) {
+    QPainter p(this);
+    const QRect outer = rect().adjusted(0, 0, -1, -1);
+    p.fillRect(rect(), QColor(58, 86, 140));
+    p.fillRect(contentsRect(), palette().window());
+    p.setPen(QColor(140, 170, 220));
+    p.drawLine(outer.topLeft(), outer.topRight());
+    p.drawLine(outer.topLeft(), outer.bottomLeft());
+    p.setPen(QColor(20, 32, 60));
+    p.drawLine(outer.bottomLeft(), outer.bottomRight());
+    p.drawLine(outer.topRight(), outer.bottomRight());
+}
+
+bool TFormEditor::eventFilter(QObject* watched, QEvent* event) {
+    // Key down (before the editor moves the caret) and key up (after); the releases
+    // that auto-repeat sends between presses are not key ups.
+    const bool keyDown = event->type() == QEvent::KeyPress;
+    const bool keyUp =
+        event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat();
+    if (watched == RichEdit1 && (keyDown || keyUp)) {
+        UpdateLinePanel();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFormEditor::RichEdit1Change() {
+    StatusPanels[0]->setText(kModifiedMark);
+}
+
+void TFormEditor::UpdateLinePanel() {
+    StatusPanels[1]->setText(QStringLiteral("LINE %1").arg(RichEdit1->CaretLine + 1));
+}
+
+void TFormEditor::ApplyLanguage() {
+    const bool english = INENGLISH->isChecked();
+    MenuBar1->SetMenu(english ? MainMenu1 : MainMenu2);
+    activePopup_ = english ? PopupMenu1 : PopupMenu2;
+}
+
+void TFormEditor::SetToolBarShown(bool shown) {
+    toolBarShown_ = shown;
+    StandardToolBar->setHidden(!shown);
+}
+
+void TFormEditor::SetStatusBarShown(bool shown) {
+    statusBarShown_ = shown;
+    StatusBar->setHidden(!shown);
+}
+
+void TFormEditor::AppOnActivate() {
+    Panel1->Image_dactive->hide();
+}
+
+void TFormEditor::AppOnDeactivate() {
+    Panel1->Image_dactive->show();
+}
+
+void TFormEditor::Exit1Click() {
+    close();
+}
+
+void TFormEditor::butExitClick() {
+    close();
+}
+
+void TFormEditor::INENGLISHClick() {
+    INENGLISH->setChecked(!INENGLISH->isChecked());
+    ApplyLanguage();
+}
+
+namespace {
+
+void showModeless(QWidget* window) {
+    if (window != nullptr) {
+        window->show();
+        window->raise();
+    }
+}
+
+} // namespace
+
+void TFormEditor::Find2Click() {
+    showModeless(secondary_.searchWindow);
+}
+
+void TFormEditor::Replace1Click() {
+    showModeless(secondary_.replaceWindow);
+}
+
+void TFormEditor::ALLOPTION1Click() {
+    showModeless(secondary_.optionDialog);
+}
+
+void TFormEditor::MenuItem7Click() {
+    showModeless(secondary_.aboutBox);
+}
+
+// Commands whose work comes with the file, edit, search, print, shell and window-frame
+// features; each menu item, button and shortcut already reaches its handler.
+void TFormEditor::New1Click() {}
+void TFormEditor::Open1Click() {}
+void TFormEditor::Save1Click() {}
+void TFormEditor::SaveAs1Click() {}
+void TFormEditor::PRINT1Click() {}
+void TFormEditor::PRINTERSET1Click() {}
+void TFormEditor::Undo2Click() {}
+void TFormEditor::Cut1Click() {}
+void TFormEditor::CopyClick() {}
+void TFormEditor::Paste1Click() {}
+void TFormEditor::SELECTALL1Click() {}
+void TFormEditor::internetClick() {}
+void TFormEditor::FindNext1Click() {}
+void TFormEditor::HomePageClick() {}
+void TFormEditor::butShadeClick() {}
+void TFormEditor::butMinClick() {}
+void TFormEditor::Image2DblClick() {}
+void TFormEditor::imageTopClick() {}
+
+} // namespace lumarik::app

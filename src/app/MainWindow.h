@@ -1,0 +1,163 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+
+namespace lumarik::editor {
+class TVelEdit;
+}
+namespace lumarik::components {
+class TMenuBar;
+}
+
+namespace lumarik::app {
+
+class TTitlePanel;
+
+// What the main window needs from the outside: where its settings live and the file
+// named on the command line (empty: none).
+struct MainWindowOptions {
+    QString settingsPath;
+    QString commandLineFile;
+};
+
+// The windows the main window shows on command; they are created after it.
+struct SecondaryWindows {
+    QWidget* aboutBox = nullptr;
+    QWidget* optionDialog = nullptr;
+    QWidget* searchWindow = nullptr;
+    QWidget* replaceWindow = nullptr;
+};
+
+// The main window: a borderless window holding, top to bottom, the drawn title bar,
+// the menu bar, the tool bar, the document editor and the status bar. Construction
+// (MainWindow.cpp), the menu and tool-bar tables (MainWindowMenus.cpp) and the
+// settings read on the first show and written on close (MainWindowSettings.cpp) are
+// kept apart.
+class TFormEditor : public QWidget {
+public:
+    static constexpr int kTitleHeight = 20;
+    static constexpr int kMenuPanelHeight = 21;
+    static constexpr int kMenuBarHeight = 20;
+    static constexpr int kToolBarHeight = 25;
+    static constexpr int kStatusBarHeight = 19;
+    // The frame drawn around the window: 3 pixels at the left, top and right, 4 at
+    // the bottom, so that a window rolled up to its title is 27 high.
+    static constexpr int kFrameSide = 3;
+    static constexpr int kFrameBottom = 4;
+    static constexpr int kShadedHeight = kTitleHeight + kFrameSide + kFrameBottom;
+    // The smallest window the settings may ask for.
+    static constexpr int kMinWidth = 160;
+    static constexpr int kMinHeight = 120;
+
+    explicit TFormEditor(MainWindowOptions options, QWidget* parent = nullptr);
+    ~TFormEditor() override;
+
+    void SetSecondaryWindows(const SecondaryWindows& windows) { secondary_ = windows; }
+
+    // ---- Components ----
+    TTitlePanel* Panel1 = nullptr;
+    QWidget* PanelMenu = nullptr;
+    components::TMenuBar* MenuBar1 = nullptr;
+    QToolBar* StandardToolBar = nullptr;
+    editor::TVelEdit* RichEdit1 = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    std::array<QLabel*, 3> StatusPanels{};
+    // Main menus: containers whose actions are the top-level entries.
+    QMenu* MainMenu1 = nullptr;
+    QMenu* MainMenu2 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+    // Checked: the English menus are in use.
+    QAction* INENGLISH = nullptr;
+
+    // ---- State ----
+    QString CurFile;
+    // The full path of the current file; the window has no caption bar to show it.
+    QString Caption;
+    bool FShaded = false;
+    bool FLockToWorkArea = false;
+    bool FMaximized = false;
+
+    const QString& SettingsPath() const { return options_.settingsPath; }
+    QMenu* ActivePopupMenu() const { return activePopup_; }
+    bool ToolBarShown() const { return toolBarShown_; }
+    bool StatusBarShown() const { return statusBarShown_; }
+
+    // ---- Handlers ----
+    void New1Click();
+    void Open1Click();
+    void Save1Click();
+    void SaveAs1Click();
+    void PRINT1Click();
+    void PRINTERSET1Click();
+    void Exit1Click();
+    void Undo2Click();
+    void Cut1Click();
+    void CopyClick();
+    void Paste1Click();
+    void SELECTALL1Click();
+    void internetClick();
+    void Find2Click();
+    void Replace1Click();
+    void FindNext1Click();
+    void ALLOPTION1Click();
+    void INENGLISHClick();
+    void HomePageClick();
+    void MenuItem7Click();
+    void butExitClick();
+    void butShadeClick();
+    void butMinClick();
+    void Image2DblClick();
+    void imageTopClick();
+    void AppOnActivate();
+    void AppOnDeactivate();
+
+    // Answers whether the document may be closed. The save question comes with the
+    // file commands; until then nothing is ever unsaved in a way that can be kept.
+    bool ConfirmSave();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void FormDestroy();
+    void RichEdit1Change();
+    void UpdateLinePanel();
+    void SetCurFile(const QString& fileName);
+    void OpenCommandLineFile();
+    void ReadSettings();
+    void WriteSettings();
+    void ApplyLanguage();
+    void SetToolBarShown(bool shown);
+    void SetStatusBarShown(bool shown);
+
+    void BuildComposition();
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildStatusBar();
+
+    MainWindowOptions options_;
+    SecondaryWindows secondary_;
+    QMenu* activePopup_ = nullptr;
+    bool toolBarShown_ = true;
+    bool statusBarShown_ = true;
+    bool formShown_ = false;
+    bool closed_ = false;
+};
+
+} // namespace lumarik::app

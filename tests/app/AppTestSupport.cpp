@@ -1,0 +1,65 @@
+#include "app/AppTestSupport.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+
+#include <ostream>
+
+namespace lumarik::test {
+
+app::ApplicationWindows startApp(const std::filesystem::path& settings,
+                                 const QString& commandLineFile) {
+    app::MainWindowOptions options;
+    options.settingsPath = QString::fromStdString(settings.string());
+    options.commandLineFile = commandLineFile;
+    app::ApplicationWindows windows = app::startApplication(options);
+    QTest::qWait(1);
+    return windows;
+}
+
+void closeApp(app::ApplicationWindows& windows) {
+    windows.FormEditor->close();
+}
+
+std::ostream& operator<<(std::ostream& out, const MenuRow& row) {
+    return out << '{' << row.caption << ", " << row.shortcut << ", " << row.image << '}';
+}
+
+std::vector<MenuRow> menuRows(const QMenu& menu) {
+    std::vector<MenuRow> rows;
+    for (const QAction* action : menu.actions()) {
+        if (action->isSeparator()) {
+            rows.push_back({"-", "", -1});
+            continue;
+        }
+        // A menu that does not own its shortcuts shows them after a tab.
+        const QString text = action->text();
+        const qsizetype tab = text.indexOf(QLatin1Char('\t'));
+        QString shortcut = action->shortcut().toString();
+        if (shortcut.isEmpty() && tab >= 0) {
+            shortcut = text.mid(tab + 1);
+        }
+        rows.push_back({text.left(tab).toStdString(), shortcut.toStdString(),
+                        action->property("imageIndex").toInt()});
+    }
+    return rows;
+}
+
+std::vector<std::string> entryCaptions(const QList<QAction*>& entries) {
+    std::vector<std::string> captions;
+    for (const QAction* entry : entries) {
+        captions.push_back(entry->text().toStdString());
+    }
+    return captions;
+}
+
+std::string iniText(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\r\n";
+    }
+    return text;
+}
+
+} // namespace lumarik::test

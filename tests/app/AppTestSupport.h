@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/Startup.h"
+#include "support/TempDir.h"
+
+#include <QString>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class QAction;
+class QMenu;
+
+namespace lumarik::test {
+
+// The program's windows, started as main() starts them, with the settings file given.
+app::ApplicationWindows startApp(const std::filesystem::path& settings,
+                                 const QString& commandLineFile = {});
+
+// Closes the main window through its close path (which writes the settings).
+void closeApp(app::ApplicationWindows& windows);
+
+// A menu item as the user sees it: caption, shortcut ("" for none) and image index
+// (-1 for none). A separator reads "-".
+struct MenuRow {
+    std::string caption;
+    std::string shortcut;
+    int image = -1;
+
+    bool operator==(const MenuRow&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const MenuRow& row);
+
+std::vector<MenuRow> menuRows(const QMenu& menu);
+// The captions of the entries of a main menu or of a menu bar.
+std::vector<std::string> entryCaptions(const QList<QAction*>& entries);
+
+// The settings file as text, lines ending in CR LF.
+std::string iniText(const std::vector<std::string>& lines);
+
+} // namespace lumarik::test

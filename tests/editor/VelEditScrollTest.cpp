@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include "editor/ScrollCodes.h"
+#include "editor/VelEditTestSupport.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <random>
+#include <string>
+
+using namespace lumarik::editor;
+using lumarik::test::BlockEditor;
+using lumarik::test::describeDifference;
+
+namespace {
+
+// n short lines "0", "1", ... separated by CR LF.
+std::string numberedLines(int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) {
+        text += std::to_string(i % 1000);
+        if (i + 1 < n) {
+            text += "\r\n";
+        }
+    }
+    return text;
+}
+
+// Rows are 20 pixels apart below a 4-pixel top margin: a height of 4 + 20 n shows n.
+QSize rowsHigh(int n) {
+    return {400, 4 + 20 * n};
+}
+
+QScrollBar* bar(TVelEdit& edit, Qt::Orientation orientation) {
+    for (QScrollBar* b : edit.findChildren<QScrollBar*>()) {
+        if (b->orientation() == orientation) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+void sendWheel(TVelEdit& edit, int delta) {
+    QWheelEvent event(QPointF(50, 50), QPointF(50, 50), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&edit, &event);
+}
+
+} // namespace
+
+TEST(VelEditScroll, ShortTextCannotScrollButTheBarStaysShown) {
+    BlockEditor ed(rowsHigh(20));
+    ed.edit.SetVertScrollBar(true);
+    ed.showText(numberedLines(10));
+    ASSERT_EQ(ed.edit.VisibleLines, 20);
+    EXPECT_EQ(ed.edit.MaxTopLine, 0);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::PageDown, 0), 0);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::LineDown, 0), 0);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::Bottom, 0), 0);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::LineUp, 0), 0);
+    EXPECT_EQ(ed.edit.TopLine, 0);
+    QScrollBar* vertical = bar(ed.edit, Qt::Vertical);
+    ASSERT_NE(vertical, nullptr);
+    EXPECT_FALSE(vertical->isEnabled());
+    EXPECT_TRUE(vertical->isVisible());
+}
+
+TEST(VelEditScroll, TheViewScrollsUntilAFifthOfAPageIsEmptyBelowTheText) {
+    BlockEditor ed(rowsHigh(20));
+    ed.showText(numberedLines(100));
+    ASSERT_EQ(ed.edit.PageFifth, 4);
+    EXPECT_EQ(ed.edit.MaxTopLine, 83);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::Bottom, 0), 83);
+    EXPECT_EQ(ed.edit.TopLine, 83);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::PageDown, 0), 0);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::PageUp, 0), -20);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::PageDown, 0), 20);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::Top, 0), -83);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::LineUp, 0), 0);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::ThumbTrack, 50), 50);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::ThumbTrack, 500), 33) << "limited to the range";
+    EXPECT_EQ(ed.edit.VertScroll(scroll::ThumbPosition, 0), 0);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::EndScroll, 0), 0);
+    EXPECT_EQ(ed.edit.VertScroll(99, 0), 0);
+    EXPECT_EQ(ed.edit.TopLine, 83);
+}
+
+TEST(VelEditScroll, ManyLinesAreScaledIntoTheBarsSixteenBitRange) {
+    BlockEditor ed;
+    ed.edit.SetVertScrollBar(true);
+    ed.edit.SetWordWrap(false);
+    // Nine rows shown, a fifth of them (2) may stay empty: 70008 lines reach 70000.
+    ed.showText(numberedLines(70008));
+    ASSERT_EQ(ed.edit.VisibleLines, 9);
+    ASSERT_EQ(ed.edit.MaxTopLine, 70000);
+    EXPECT_EQ(ed.edit.VertScale, 3);
+    QScrollBar* vertical = bar(ed.edit, Qt::Vertical);
+    ASSERT_NE(vertical, nullptr);
+    EXPECT_EQ(vertical->maximum(), 23334);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::ThumbTrack, 23334), 70000);
+    EXPECT_EQ(vertical->value(), 23334);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::ThumbTrack, 1000), 3000 - 70000);
+    EXPECT_EQ(vertical->value(), 1000);
+    // The bar's own actions arrive as scroll messages.
+    vertical->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(ed.edit.TopLine, 3001);
+    vertical->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(ed.edit.TopLine, 70000);
+    EXPECT_EQ(vertical->value(), 23334);
+    vertical->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(ed.edit.TopLine, 70000 - 9);
+    EXPECT_EQ(vertical->value(), (70000 - 9 + 2) / 3);
+}
+
+TEST(VelEditScroll, WheelNotchesScrollTwoLinesAndSmallDeltasAddUp) {
+    BlockEditor ed;
+    ed.showText(numberedLines(100));
+    ed.edit.VertScroll(scroll::ThumbTrack, 50);
+    ed.edit.MouseWheel(240);
+    EXPECT_EQ(ed.edit.TopLine, 46) << "two notches: four line-ups";
+    ed.edit.MouseWheel(-120);
+    EXPECT_EQ(ed.edit.TopLine, 48);
+    ed.edit.MouseWheel(60);
+    ed.edit.MouseWheel(-119);
+    EXPECT_EQ(ed.edit.TopLine, 48) << "less than a notch does nothing";
+    // Touchpads send small steps; the control adds them up to whole notches.
+    sendWheel(ed.edit, 60);
+    EXPECT_EQ(ed.edit.TopLine, 48);
+    sendWheel(ed.edit, 60);
+    EXPECT_EQ(ed.edit.TopLine, 46);
+    for (int i = 0; i < 8; ++i) {
+        sendWheel(ed.edit, -15);
+    }
+    EXPECT_EQ(ed.edit.TopLine, 48);
+    // At the top a huge delta stops at line 0.
+    ed.edit.MouseWheel(120 * 1000000);
+    EXPECT_EQ(ed.edit.TopLine, 0);
+}
+
+TEST(VelEditScroll, LineScrollsAccelerateFromTheFifthInARow) {
+    BlockEditor ed;
+    ed.showText(numberedLines(100));
+    ed.edit.VertScroll(scroll::ThumbTrack, 50);
+    ed.edit.LineScrollRun = 4;
+    EXPECT_EQ(ed.edit.VertScroll(scroll::LineDown, 0), 1);
+    ed.edit.LineScrollRun = 5;
+    EXPECT_EQ(ed.edit.VertScroll(scroll::LineDown, 0), 2);
+    ed.edit.SetScrollStep(3);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::LineDown, 0), 3);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::LineUp, 0), -1) << "the run is downwards";
+    ed.edit.LineScrollRun = -5;
+    EXPECT_EQ(ed.edit.VertScroll(scroll::LineUp, 0), -3);
+    ed.edit.MouseWheel(120);
+    EXPECT_EQ(ed.edit.TopLine, 50 + 1 + 2 + 3 - 1 - 3 - 6) << "a notch moves two steps";
+}
+
+TEST(VelEditScroll, TheCaretFollowsTheViewUnlessFixed) {
+    BlockEditor ed;
+    ed.showText(numberedLines(100));
+    ed.edit.SetCaret(1, 2, 0, true, true);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::LineDown, 0), 1);
+    EXPECT_EQ(ed.edit.CaretLine, 3);
+    EXPECT_EQ(ed.edit.VertScroll(scroll::PageDown, 0), 9);
+    EXPECT_EQ(ed.edit.CaretLine, 12);
+    EXPECT_EQ(ed.edit.CaretCol, 1) << "same pixel x";
+    ed.edit.CaretFollows = false;
+    EXPECT_EQ(ed.edit.VertScroll(scroll::LineUp, 0), -1);
+    EXPECT_EQ(ed.edit.CaretLine, 12);
+    EXPECT_TRUE(ed.edit.CaretFollows) << "set again after every scroll";
+    ed.edit.SetCaretScrollFix(true);
+    ed.edit.VertScroll(scroll::PageUp, 0);
+    EXPECT_EQ(ed.edit.CaretLine, 12);
+    EXPECT_FALSE(ed.edit.InScroll);
+}
+
+TEST(VelEditScroll, HorizontalScrollStaysWithinTheWidestVisibleLine) {
+    BlockEditor ed;
+    ed.edit.SetHorzScrollBar(true);
+    ed.edit.SetWordWrap(false);
+    // 390 pixels of text area: a fifth is 78, so a 39-cell line (312) just fits.
+    ed.showText(std::string(39, 'a') + "\r\nb");
+    ASSERT_EQ(ed.edit.TextAreaWidth, 390);
+    ASSERT_EQ(ed.edit.WidestLine, 390 - ed.edit.WidthFifth);
+    ed.edit.HorzScroll(scroll::LineRight, 0);
+    EXPECT_EQ(ed.edit.HorzOffset, 0);
+
+    ed.showText(std::string(100, 'a') + "\r\nb");
+    ASSERT_EQ(ed.edit.WidestLine, 800);
+    EXPECT_EQ(ed.edit.HorzScroll(scroll::LineRight, 0), 0);
+    EXPECT_EQ(ed.edit.HorzOffset, 78);
+    ed.edit.HorzScroll(scroll::PageRight, 0);
+    EXPECT_EQ(ed.edit.HorzOffset, 78 + 130);
+    ed.edit.HorzScroll(scroll::ThumbTrack, 10000);
+    EXPECT_EQ(ed.edit.HorzOffset, 800 - 78) << "the widest line's end stays a fifth in";
+    ed.edit.HorzScroll(scroll::LineLeft, 0);
+    EXPECT_EQ(ed.edit.HorzOffset, 800 - 156);
+    ed.edit.HorzScroll(scroll::PageLeft, 0);
+    ed.edit.HorzScroll(scroll::PageLeft, 0);
+    ed.edit.HorzScroll(scroll::PageLeft, 0);
+    ed.edit.HorzScroll(scroll::PageLeft, 0);
+    ed.edit.HorzScroll(scroll::PageLeft, 0);
+    EXPECT_EQ(ed.edit.HorzOffset, 0);
+    bar(ed.edit, Qt::Horizontal)->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(ed.edit.HorzOffset, 78);
+}
+
+TEST(VelEditScroll, TheGutterWidensInStepsOfTenAndStaysWide) {
+    BlockEditor ed;
+    ed.edit.SetWordWrap(false);
+    ed.edit.SetShowLineNumber(true);
+    ed.edit.RefreshLayout();
+    // Five digits of 8 pixels plus 7, after a left margin of 10.
+    ASSERT_EQ(ed.edit.MinTextLeft, 57);
+    ed.showText(numberedLines(99999));
+    EXPECT_EQ(ed.edit.TextLeft, 57);
+    ed.showText(numberedLines(100000));
+    EXPECT_EQ(ed.edit.TextLeft, 67);
+    EXPECT_EQ(ed.edit.TextAreaWidth, 400 - 67);
+    ed.showText(numberedLines(10));
+    EXPECT_EQ(ed.edit.TextLeft, 67);
+}
+
+namespace {
+
+// Runs random scrolls and caret moves; after each, once pending repaints ran, the
+// picture must equal a fresh full repaint of the same state.
+void expectFreshPictureAfterRandomMoves(BlockEditor& ed, unsigned seed) {
+    ed.edit.SetHorzScrollBar(true);
+    ed.edit.SetColumn(30);
+    ed.edit.RefreshLayout();
+    std::string text;
+    for (int i = 0; i < 120; ++i) {
+        text += std::string(static_cast<size_t>(i * 7 % 50), 'a') + "\x88\x9F\tb " +
+                std::to_string(i) + (i % 3 == 0 ? "\r\n\r\n" : "\r\n");
+    }
+    ed.showText(text);
+    std::mt19937 random(seed);
+    for (int step = 0; step < 200; ++step) {
+        const int count = ed.edit.Lines().Count();
+        switch (random() % 6) {
+        case 0:
+            ed.edit.VertScroll(static_cast<int>(random() % 9), static_cast<int>(random() % 200));
+            break;
+        case 1:
+            ed.edit.HorzScroll(static_cast<int>(random() % 6), static_cast<int>(random() % 400));
+            break;
+        case 2:
+            ed.edit.SetCaret(static_cast<int>(random() % 60), static_cast<int>(random() % count),
+                             random() % 2 == 0 ? 0 : 2, true, true);
+            break;
+        case 3:
+            ed.edit.MoveCaretTo(static_cast<int>(random() % 60), static_cast<int>(random() % count),
+                                0);
+            break;
+        case 4:
+            ed.edit.MouseWheel(static_cast<int>(random() % 5) * 120 - 240);
+            break;
+        default:
+            ed.edit.MoveCaretLines(static_cast<int>(random() % 21) - 10);
+            break;
+        }
+        QApplication::processEvents();
+        const QImage seen = ed.image();
+        ed.edit.RedrawAll();
+        const std::string difference = describeDifference(seen, ed.image());
+        ASSERT_EQ(difference, "") << "after step " << step;
+    }
+}
+
+} // namespace
+
+TEST(VelEditScroll, AfterAnyScrollsAndCaretMovesThePictureIsAFreshRepaint) {
+    BlockEditor underlined;
+    underlined.edit.SetShowUnderLine(true);
+    expectFreshPictureAfterRandomMoves(underlined, 5);
+    BlockEditor numbered;
+    numbered.edit.SetShowLineNumber(true);
+    expectFreshPictureAfterRandomMoves(numbered, 7);
+}
+
+TEST(VelEditScroll, ResizingReWrapsOncePerTurnForTheLatestSize) {
+    const std::string text = std::string(150, 'a') + "\r\n" + std::string(90, 'b');
+    BlockEditor ed;
+    ed.edit.SetAutoWrap(true);
+    ed.edit.RefreshLayout();
+    ed.showText(text);
+    const int rowsAt400 = ed.edit.Lines().Count();
+    ed.edit.resize(300, 200);
+    ed.edit.resize(250, 200);
+    EXPECT_EQ(ed.edit.Lines().Count(), rowsAt400) << "not yet re-wrapped";
+    QApplication::processEvents();
+
+    BlockEditor fresh(QSize(250, 200));
+    fresh.edit.SetAutoWrap(true);
+    fresh.edit.RefreshLayout();
+    fresh.showText(text);
+    ASSERT_GT(fresh.edit.Lines().Count(), rowsAt400);
+    ASSERT_EQ(ed.edit.Lines().Count(), fresh.edit.Lines().Count());
+    for (int i = 0; i < fresh.edit.Lines().Count(); ++i) {
+        EXPECT_EQ(ed.edit.Lines().Get(i), fresh.edit.Lines().Get(i)) << "row " << i;
+    }
+    EXPECT_EQ(describeDifference(ed.image(), fresh.image()), "");
+}
