@@ -32,16 +32,34 @@ std::vector<LinkRange> LinkCarryCache::RowLinks(const TVelStrings& store, int ro
     }
     if (rules.singleByte != singleByte_) {
         singleByte_ = rules.singleByte;
+        longRows_.clear();
         InvalidateFrom(0);
     }
     const auto count = static_cast<size_t>(store.Count());
     if (carries_.size() < count) {
         carries_.resize(count);
     }
-    RowLinkScan result = ScanRowLinks(store.Get(row), rowAfter(store, row), carryInto(store, row),
+    // A long row that ends its logical line depends on nothing but its own bytes:
+    // its links are kept until the row changes, so repainting it costs no rescan.
+    const std::string& bytes = store.Get(row);
+    const bool keep = bytes.size() >= kKeptRowMinBytes && HasTerminator(bytes);
+    if (keep) {
+        const auto kept = longRows_.find(row);
+        if (kept != longRows_.end() && kept->second.tabCount == rules.tabCount &&
+            isCurrent(row, kept->second.stamp)) {
+            return kept->second.ranges;
+        }
+    }
+    RowLinkScan result = ScanRowLinks(bytes, rowAfter(store, row), carryInto(store, row),
                                       rules.singleByte, rules.tabCount);
     if (row + 1 < store.Count()) {
         remember(row + 1, result.carryOut);
+    }
+    if (keep) {
+        if (longRows_.size() >= kMaxKeptRows) {
+            longRows_.clear();
+        }
+        longRows_[row] = {stamp_, rules.tabCount, result.ranges};
     }
     return std::move(result.ranges);
 }
@@ -59,7 +77,10 @@ void LinkCarryCache::InvalidateFrom(int row) {
 }
 
 bool LinkCarryCache::isCached(int row) const {
-    const uint32_t stamp = carries_[row].stamp;
+    return isCurrent(row, carries_[row].stamp);
+}
+
+bool LinkCarryCache::isCurrent(int row, uint32_t stamp) const {
     if (stamp == 0) {
         return false;
     }
@@ -77,6 +98,14 @@ void LinkCarryCache::remember(int row, LinkCarry carry) {
 }
 
 void LinkCarryCache::compact() {
+    for (auto entry = longRows_.begin(); entry != longRows_.end();) {
+        if (isCurrent(entry->first, entry->second.stamp)) {
+            entry->second.stamp = 1;
+            ++entry;
+        } else {
+            entry = longRows_.erase(entry);
+        }
+    }
     for (size_t row = 0; row < carries_.size(); ++row) {
         carries_[row].stamp = isCached(static_cast<int>(row)) ? 1 : 0;
     }

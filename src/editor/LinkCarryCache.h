@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "editor/LinkScanner.h"
@@ -43,7 +44,17 @@ private:
         int fromRow;
     };
 
+    // The links of a few long rows that end their logical line.
+    struct KeptRanges {
+        uint32_t stamp = 0;
+        int tabCount = 0;
+        std::vector<LinkRange> ranges;
+    };
+    static constexpr size_t kKeptRowMinBytes = 4096;
+    static constexpr size_t kMaxKeptRows = 64;
+
     std::vector<CachedCarry> carries_;
+    std::unordered_map<int, KeptRanges> longRows_;
     // Kept with fromRow strictly rising: a later invalidation from a lower row
     // supersedes the earlier ones from higher rows.
     std::vector<Invalidation> invalidations_;
@@ -51,6 +62,8 @@ private:
     bool singleByte_ = false;
 
     bool isCached(int row) const;
+    // Whether something cached for `row` with `stamp` is still valid.
+    bool isCurrent(int row, uint32_t stamp) const;
     void remember(int row, LinkCarry carry);
     // Applies all recorded invalidations to the cache and starts the stamps afresh.
     void compact();

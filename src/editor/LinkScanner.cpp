@@ -234,9 +234,15 @@ void setExpandedColumns(std::string_view row, int tabCount, std::vector<LinkRang
     const size_t tab = static_cast<size_t>(std::clamp(tabCount, 1, 8));
     size_t byte = 0;
     size_t column = 0;
+    // The next tab at or after `byte`, found once: searching afresh for every range
+    // would rescan a long row without tabs once per link.
+    size_t nextTab = row.find('\t');
     auto advanceTo = [&](size_t target) {
         while (byte < target) {
-            size_t tabAt = std::min(row.find('\t', byte), target);
+            if (nextTab < byte) {
+                nextTab = row.find('\t', byte);
+            }
+            size_t tabAt = std::min(nextTab, target);
             column += tabAt - byte;
             byte = tabAt;
             if (byte < target) {

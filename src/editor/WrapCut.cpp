@@ -209,14 +209,19 @@ std::vector<size_t> RowEnds(std::string_view line, const WrapParams& params) {
     return ends;
 }
 
-std::vector<std::string> SplitLine(std::string_view line, const WrapParams& params) {
-    std::vector<std::string> rows;
+void AppendSplitLine(std::string_view line, const WrapParams& params,
+                     std::vector<std::string>& rows) {
     size_t start = 0;
     do {
         const size_t end = RowEnd(line, start, params);
         rows.emplace_back(line.substr(start, end - start));
         start = end;
     } while (start < line.size());
+}
+
+std::vector<std::string> SplitLine(std::string_view line, const WrapParams& params) {
+    std::vector<std::string> rows;
+    AppendSplitLine(line, params, rows);
     return rows;
 }
 

@@ -47,4 +47,8 @@ std::vector<size_t> RowEnds(std::string_view line, const WrapParams& params);
 // The display lines of a logical line.
 std::vector<std::string> SplitLine(std::string_view line, const WrapParams& params);
 
+// Appends the display lines of a logical line to rows.
+void AppendSplitLine(std::string_view line, const WrapParams& params,
+                     std::vector<std::string>& rows);
+
 } // namespace lumarik::editor

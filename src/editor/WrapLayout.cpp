@@ -11,16 +11,6 @@ namespace lumarik::editor {
 
 namespace {
 
-void appendDisplayLines(std::string_view line, const WrapParams& params,
-                        std::vector<std::string>& rows) {
-    size_t start = 0;
-    do {
-        const size_t end = RowEnd(line, start, params);
-        rows.emplace_back(line.substr(start, end - start));
-        start = end;
-    } while (start < line.size());
-}
-
 // Cuts again, from row `from` on, the logical lines that contain rows up to
 // `lastEdited`, reading the old rows one at a time. Behind lastEdited the old rows are
 // the layout of unchanged bytes, so the first new cut that falls on the start of one
@@ -146,7 +136,7 @@ private:
 
 void WrapAll(const TVelStrings& store, const WrapParams& params, std::vector<std::string>& rows) {
     for (int row = 0; row < store.Count(); ++row) {
-        appendDisplayLines(store.Get(row), params, rows);
+        AppendSplitLine(store.Get(row), params, rows);
     }
 }
 
@@ -174,7 +164,7 @@ RewrapAllResult RewrapAll(TVelStrings& store, LogicalLineIndex& index, bool wrap
     rows.reserve(static_cast<size_t>(store.Count()));
     auto emit = [&](std::string_view line) {
         if (wrap) {
-            appendDisplayLines(line, params, rows);
+            AppendSplitLine(line, params, rows);
         } else {
             rows.emplace_back(line);
         }

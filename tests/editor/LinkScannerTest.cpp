@@ -365,3 +365,28 @@ TEST(LinkCarryCache, AnswersLikeAFreshScanThroughRandomEdits) {
         expectFresh(row);
     }
 }
+
+TEST(LinkCarryCache, KeepsTheLinksOfALongRowOnlyUntilItChanges) {
+    std::string row;
+    for (int i = 0; i < 400; ++i) {
+        row += "see http://a.jp/ ";
+    }
+    TVelStrings store;
+    store.Add(row + "\r\n");
+    store.Add(std::string(2, '\0'));
+    LinkCarryCache cache;
+    MarkupRules rules;
+    EXPECT_EQ(cache.RowLinks(store, 0, rules).size(), 400u);
+    EXPECT_EQ(cache.RowLinks(store, 0, rules).size(), 400u);
+
+    // An edit, reported as the owner must, is seen at once.
+    store.Put(0, "\t" + row.substr(0, row.size() - 17) + "\r\n");
+    cache.InvalidateFrom(0);
+    const std::vector<LinkRange> links = cache.RowLinks(store, 0, rules);
+    ASSERT_EQ(links.size(), 399u);
+    EXPECT_EQ(links[0].begin, 5u);
+    // A new tab width moves the expanded columns.
+    EXPECT_EQ(links[0].expandedBegin, 6u + 4u);
+    rules.tabCount = 8;
+    EXPECT_EQ(cache.RowLinks(store, 0, rules)[0].expandedBegin, 8u + 4u);
+}
