@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 
 #include <cstdlib>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "CorpusGenerator.h"
 #include "editor/LogicalLineIndex.h"
+#include "editor/ScrollCodes.h"
 #include "editor/VelEdit.h"
 #include "editor/Velstrings.h"
 #include "editor/WrapLayout.h"
@@ -134,12 +136,108 @@ void BM_RepaintSmallText(benchmark::State& state) {
     }
 }
 
+// An editor showing a text, laid out and painted once, for the interactive steps below.
+struct ShownEditor {
+    editor::TVelEdit edit;
+    ShownEditor(const std::string& text, bool wrap) {
+        edit.resize(800, 600);
+        edit.SetWordWrap(wrap);
+        edit.show();
+        edit.SetText(text);
+        QCoreApplication::processEvents();
+    }
+};
+
+// A display line near the middle of the text with room for the moves below.
+int middleLine(const editor::TVelEdit& edit) {
+    const editor::TVelStrings& lines = edit.Lines();
+    for (int line = lines.Count() / 2; line < lines.Count(); ++line) {
+        if (lines.Get(line).size() >= 48) {
+            return line;
+        }
+    }
+    return 0;
+}
+
+// A caret move between two places in the middle of the text.
+void caretMoves(benchmark::State& state, const std::string& text, bool wrap) {
+    ShownEditor shown(text, wrap);
+    const int line = middleLine(shown.edit);
+    int step = 0;
+    for (auto _ : state) {
+        shown.edit.MoveCaretTo(40 + (step++ % 2) * 8, line, 0);
+    }
+}
+
+// A selection end moving back and forth by a few characters.
+void selectionMoves(benchmark::State& state, const std::string& text, bool wrap) {
+    ShownEditor shown(text, wrap);
+    const int line = middleLine(shown.edit);
+    shown.edit.MoveCaretTo(0, line, 0);
+    QCoreApplication::processEvents();
+    shown.edit.SetSelection(10, line, line, 20);
+    int step = 0;
+    for (auto _ : state) {
+        shown.edit.MoveSelectionEnd(20 + (step++ % 2) * 6, line);
+    }
+}
+
+// One line scrolled down or up, with the repaint it posts.
+void scrollSteps(benchmark::State& state, const std::string& text, bool wrap) {
+    ShownEditor shown(text, wrap);
+    shown.edit.MoveCaretTo(0, shown.edit.Lines().Count() / 2, 0);
+    int step = 0;
+    for (auto _ : state) {
+        shown.edit.VertScroll(step++ % 2 == 0 ? editor::scroll::LineDown : editor::scroll::LineUp,
+                              0);
+        QCoreApplication::processEvents();
+    }
+}
+
+const std::string& smallText() {
+    static const std::string text = mixedText().substr(0, 64 * 1024);
+    return text;
+}
+
+void BM_CaretMove_Small(benchmark::State& state) {
+    caretMoves(state, smallText(), true);
+}
+void BM_CaretMove_BigWrapped(benchmark::State& state) {
+    caretMoves(state, mixedText(), true);
+}
+void BM_CaretMove_LongRow(benchmark::State& state) {
+    caretMoves(state, singleLineText(), false);
+}
+void BM_SelectionMove_Small(benchmark::State& state) {
+    selectionMoves(state, smallText(), true);
+}
+void BM_SelectionMove_BigWrapped(benchmark::State& state) {
+    selectionMoves(state, mixedText(), true);
+}
+void BM_SelectionMove_LongRow(benchmark::State& state) {
+    selectionMoves(state, singleLineText(), false);
+}
+void BM_ScrollStep_Small(benchmark::State& state) {
+    scrollSteps(state, smallText(), true);
+}
+void BM_ScrollStep_BigWrapped(benchmark::State& state) {
+    scrollSteps(state, mixedText(), true);
+}
+
 BENCHMARK(BM_SplitBaseline)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_WrapAllColumn80)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_WrapSingleLineColumn80)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PositionConversion)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RepaintLongRowUnwrapped)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintSmallText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CaretMove_Small)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CaretMove_BigWrapped)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CaretMove_LongRow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SelectionMove_Small)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SelectionMove_BigWrapped)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SelectionMove_LongRow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScrollStep_Small)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ScrollStep_BigWrapped)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
