@@ -221,12 +221,9 @@ private:
     bool crAtEnd_ = false;    // no mode yet: the last block ended with the first CR
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+} // namespace
 
-FileHandle openForReading(const std::filesystem::path& fileName) {
+FileHandle OpenForReading(const std::filesystem::path& fileName) {
 #ifdef _WIN32
     FileHandle file(_wfopen(fileName.c_str(), L"rb"));
 #else
@@ -237,8 +234,6 @@ FileHandle openForReading(const std::filesystem::path& fileName) {
     }
     return file;
 }
-
-} // namespace
 
 bool ReadFileRows(const std::filesystem::path& fileName, std::optional<LineBreakKind> kind,
                   std::vector<std::string>& rows, int64_t& bytes, std::string& error) {
@@ -252,7 +247,7 @@ bool ReadFileRows(const std::filesystem::path& fileName, std::optional<LineBreak
         error = "the file is 2 GiB or larger";
         return false;
     }
-    FileHandle file = openForReading(fileName);
+    FileHandle file = OpenForReading(fileName);
     if (!file) {
         error = std::generic_category().message(errno);
         return false;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +11,14 @@
 #include "editor/Velstrings.h"
 
 namespace lumarik::editor {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens a file for reading in binary mode, unbuffered: readers fetch whole blocks.
+FileHandle OpenForReading(const std::filesystem::path& fileName);
 
 // Reads a text file into line-store rows in one pass: with the given break rule, or
 // with the one the file's first break implies. Answers false with a short reason in

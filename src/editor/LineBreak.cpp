@@ -1,3 +1,4 @@
+#include "editor/FileRowReader.h"
 #include "editor/Velstrings.h"
 
 #include <algorithm>
@@ -11,19 +12,6 @@ namespace {
 
 constexpr std::size_t kScanBlockSize = std::size_t{64} * 1024;
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-FileHandle openForReading(const std::filesystem::path& fileName) {
-#ifdef _WIN32
-    return FileHandle(_wfopen(fileName.c_str(), L"rb"));
-#else
-    return FileHandle(std::fopen(fileName.c_str(), "rb"));
-#endif
-}
-
 bool isBreakOrNul(char byte) {
     return byte == '\0' || byte == '\n' || byte == '\r';
 }
@@ -31,7 +19,7 @@ bool isBreakOrNul(char byte) {
 } // namespace
 
 int DetectLineBreak(const std::filesystem::path& fileName) {
-    FileHandle file = openForReading(fileName);
+    FileHandle file = OpenForReading(fileName);
     if (!file) {
         return -1;
     }
