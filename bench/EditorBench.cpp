@@ -1,5 +1,7 @@
 // Times word wrap, position conversion and repainting on big generated texts, each
-// beside a read-and-split baseline of the same text in the same run.
+// beside a read-and-split baseline of the same text in the same run; and caret,
+// point-to-column, selection and repaint steps at the end of a 10 MiB row beside the
+// same steps at the end of a short row.
 //
 //   build/bench/lumarik_bench_editor            # 100 MiB text, 10 MiB single line
 //   LUMARIK_BENCH_MB=10 build/bench/lumarik_bench_editor
@@ -14,8 +16,10 @@
 
 #include "CorpusGenerator.h"
 #include "editor/LogicalLineIndex.h"
+#include "editor/RowPositions.h"
 #include "editor/ScrollCodes.h"
 #include "editor/VelEdit.h"
+#include "editor/VelEditSub.h"
 #include "editor/Velstrings.h"
 #include "editor/WrapLayout.h"
 #include "platform/FontDesc.h"
@@ -194,6 +198,83 @@ void scrollSteps(benchmark::State& state, const std::string& text, bool wrap) {
     }
 }
 
+// The longest display line and the last column a caret can take on it.
+editor::TextPos longestRowEnd(const editor::TVelEdit& edit) {
+    const editor::TVelStrings& lines = edit.Lines();
+    int longest = 0;
+    for (int line = 1; line < lines.Count(); ++line) {
+        if (lines.Get(line).size() > lines.Get(longest).size()) {
+            longest = line;
+        }
+    }
+    return {editor::CaretColumnLimit(lines.Get(longest)), longest};
+}
+
+// The column `count` characters before pos on its display line.
+int charactersBefore(const editor::TVelEdit& edit, editor::TextPos pos, int count) {
+    const std::string& row = edit.Lines().Get(pos.line);
+    long long col = pos.col;
+    for (int i = 0; i < count; ++i) {
+        col = editor::CharStartBefore(row, col, edit.SingleByteMode());
+    }
+    return static_cast<int>(col);
+}
+
+// Word wrap off from here on: the caret placed at the end of the longest row and 8
+// characters before it, in turn.
+void caretAtRowEnd(benchmark::State& state, const std::string& text) {
+    ShownEditor shown(text, false);
+    const editor::TextPos end = longestRowEnd(shown.edit);
+    const int cols[] = {end.col, charactersBefore(shown.edit, end, 8)};
+    int step = 0;
+    for (auto _ : state) {
+        shown.edit.MoveCaretTo(cols[step++ % 2], end.line, 0);
+    }
+    state.counters["row_bytes"] = end.col;
+}
+
+// The column under a point a few characters before the end of the longest row.
+void columnNearRowEnd(benchmark::State& state, const std::string& text) {
+    ShownEditor shown(text, false);
+    const editor::TextPos end = longestRowEnd(shown.edit);
+    const std::string& row = shown.edit.Lines().Get(end.line);
+    const int xs[] = {shown.edit.ColumnX(end.line, charactersBefore(shown.edit, end, 4)) + 3,
+                      shown.edit.ColumnX(end.line, charactersBefore(shown.edit, end, 9)) + 1};
+    int step = 0;
+    for (auto _ : state) {
+        int columnX = 0;
+        benchmark::DoNotOptimize(shown.edit.ColumnFromX(row, xs[step++ % 2], columnX));
+    }
+}
+
+// A selection end moving back and forth by a few characters at the end of the longest row.
+void selectionAtRowEnd(benchmark::State& state, const std::string& text) {
+    ShownEditor shown(text, false);
+    const editor::TextPos end = longestRowEnd(shown.edit);
+    const int anchor = charactersBefore(shown.edit, end, 30);
+    const int cols[] = {charactersBefore(shown.edit, end, 10),
+                        charactersBefore(shown.edit, end, 4)};
+    shown.edit.MoveCaretTo(anchor, end.line, 0);
+    QCoreApplication::processEvents();
+    shown.edit.SetSelection(anchor, end.line, end.line, cols[0]);
+    int step = 0;
+    for (auto _ : state) {
+        shown.edit.MoveSelectionEnd(cols[++step % 2], end.line);
+    }
+}
+
+// A full repaint with the view scrolled to the end of the longest row.
+void repaintAtRowEnd(benchmark::State& state, const std::string& text) {
+    ShownEditor shown(text, false);
+    const editor::TextPos end = longestRowEnd(shown.edit);
+    shown.edit.MoveCaretTo(end.col, end.line, 0);
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        shown.edit.RedrawAll();
+    }
+    state.counters["HorzOffset"] = shown.edit.HorzOffset;
+}
+
 const std::string& smallText() {
     static const std::string text = mixedText().substr(0, 64 * 1024);
     return text;
@@ -224,6 +305,31 @@ void BM_ScrollStep_BigWrapped(benchmark::State& state) {
     scrollSteps(state, mixedText(), true);
 }
 
+void BM_CaretAtRowEnd_Small(benchmark::State& state) {
+    caretAtRowEnd(state, smallText());
+}
+void BM_CaretAtRowEnd_LongRow(benchmark::State& state) {
+    caretAtRowEnd(state, singleLineText());
+}
+void BM_ColumnFromX_Small(benchmark::State& state) {
+    columnNearRowEnd(state, smallText());
+}
+void BM_ColumnFromX_LongRow(benchmark::State& state) {
+    columnNearRowEnd(state, singleLineText());
+}
+void BM_SelectionAtRowEnd_Small(benchmark::State& state) {
+    selectionAtRowEnd(state, smallText());
+}
+void BM_SelectionAtRowEnd_LongRow(benchmark::State& state) {
+    selectionAtRowEnd(state, singleLineText());
+}
+void BM_RepaintAtRowEnd_Small(benchmark::State& state) {
+    repaintAtRowEnd(state, smallText());
+}
+void BM_RepaintAtRowEnd_LongRow(benchmark::State& state) {
+    repaintAtRowEnd(state, singleLineText());
+}
+
 BENCHMARK(BM_SplitBaseline)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_WrapAllColumn80)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_WrapSingleLineColumn80)->Unit(benchmark::kMillisecond);
@@ -238,6 +344,14 @@ BENCHMARK(BM_SelectionMove_BigWrapped)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SelectionMove_LongRow)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollStep_Small)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ScrollStep_BigWrapped)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CaretAtRowEnd_Small)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CaretAtRowEnd_LongRow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ColumnFromX_Small)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ColumnFromX_LongRow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SelectionAtRowEnd_Small)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SelectionAtRowEnd_LongRow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RepaintAtRowEnd_Small)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintAtRowEnd_LongRow)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

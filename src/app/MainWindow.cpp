@@ -3,12 +3,10 @@
 #include "app/TitlePanel.h"
 #include "components/MenuBar.h"
 #include "editor/VelEdit.h"
-#include "platform/MessageReporter.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -126,8 +124,9 @@ void TFormEditor::BuildStatusBar() {
 
 void TFormEditor::FormCreate() {
     StatusPanels[0]->clear();
-    RichEdit1->ClearAll();
-    SetCurFile(kUntitled);
+    New1Click();
+    SetTaskBarTitle(kUntitled);
+    InstallFileDialogs();
     FShaded = false;
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
@@ -138,6 +137,7 @@ void TFormEditor::FormCreate() {
                 }
             });
     StatusPanels[1]->setText(QStringLiteral("LINE 1"));
+    Panel1->Image2->setToolTip(kUntitled);
 }
 
 void TFormEditor::showEvent(QShowEvent* event) {
@@ -152,42 +152,13 @@ void TFormEditor::showEvent(QShowEvent* event) {
 }
 
 void TFormEditor::FormShow() {
+    setAcceptDrops(true);
     OpenCommandLineFile();
     ReadSettings();
     RichEdit1->SetInyoColor(RichEdit1->Font().Color);
     RichEdit1->SetSelColor(editor::clBlue);
     ApplyLanguage();
     StatusPanels[0]->clear();
-}
-
-void TFormEditor::OpenCommandLineFile() {
-    if (options_.commandLineFile.isEmpty()) {
-        return;
-    }
-    const QFileInfo info(options_.commandLineFile);
-    if (!info.isFile()) {
-        return;
-    }
-    // Absolute, so that the name stays right when the working folder changes and a
-    // file called "Untitled.txt" is not taken for a new document.
-    const QString path = info.absoluteFilePath();
-    if (!RichEdit1->LoadFromFile(std::filesystem::path(QFile::encodeName(path).toStdString()))) {
-        platform::currentReporter().show({path + QStringLiteral(" を開けませんでした。"),
-                                          platform::applicationTitle(),
-                                          platform::MessageIcon::Error});
-        return;
-    }
-    SetCurFile(path);
-    StatusPanels[0]->clear();
-}
-
-void TFormEditor::SetCurFile(const QString& fileName) {
-    CurFile = fileName;
-    Caption = fileName;
-    StatusPanels[2]->setText(fileName);
-    const QString title = QFileInfo(fileName).fileName();
-    setWindowTitle(title);
-    platform::setApplicationTitle(title);
 }
 
 void TFormEditor::closeEvent(QCloseEvent* event) {
@@ -213,10 +184,6 @@ void TFormEditor::FormDestroy() {
     WriteSettings();
 }
 
-bool TFormEditor::ConfirmSave() {
-    return true;
-}
-
 void TFormEditor::paintEvent(QPaintEvent* /*event*/) {
     QPainter p(this);
     const QRect outer = rect().adjusted(0, 0, -1, -1);
@@ -231,6 +198,12 @@ void TFormEditor::paintEvent(QPaintEvent* /*event*/) {
 }
 
 bool TFormEditor::eventFilter(QObject* watched, QEvent* event) {
+    // Taken as a key press by the editor instead of running the menu command as well.
+    if (watched == RichEdit1 && event->type() == QEvent::ShortcutOverride &&
+        IsEditorShortcut(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
     // Key down (before the editor moves the caret) and key up (after); the releases
     // that auto-repeat sends between presses are not key ups.
     const bool keyDown = event->type() == QEvent::KeyPress;
@@ -314,19 +287,30 @@ void TFormEditor::MenuItem7Click() {
     showModeless(secondary_.aboutBox);
 }
 
-// Commands whose work comes with the file, edit, search, print, shell and window-frame
-// features; each menu item, button and shortcut already reaches its handler.
-void TFormEditor::New1Click() {}
-void TFormEditor::Open1Click() {}
-void TFormEditor::Save1Click() {}
-void TFormEditor::SaveAs1Click() {}
+void TFormEditor::Undo2Click() {
+    RichEdit1->Undo();
+}
+
+void TFormEditor::Cut1Click() {
+    RichEdit1->CutToClipboard();
+}
+
+void TFormEditor::CopyClick() {
+    RichEdit1->CopyToClipboard();
+}
+
+void TFormEditor::Paste1Click() {
+    RichEdit1->PasteFromClipboard();
+}
+
+void TFormEditor::SELECTALL1Click() {
+    RichEdit1->SelectAll();
+}
+
+// Commands whose work comes with the search, print, shell and window-frame features;
+// each menu item, button and shortcut already reaches its handler.
 void TFormEditor::PRINT1Click() {}
 void TFormEditor::PRINTERSET1Click() {}
-void TFormEditor::Undo2Click() {}
-void TFormEditor::Cut1Click() {}
-void TFormEditor::CopyClick() {}
-void TFormEditor::Paste1Click() {}
-void TFormEditor::SELECTALL1Click() {}
 void TFormEditor::internetClick() {}
 void TFormEditor::FindNext1Click() {}
 void TFormEditor::HomePageClick() {}

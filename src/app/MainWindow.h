@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QString>
 #include <QWidget>
 
 #include <array>
+#include <functional>
+#include <vector>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QStatusBar;
@@ -41,7 +45,7 @@ struct SecondaryWindows {
 // the menu bar, the tool bar, the document editor and the status bar. Construction
 // (MainWindow.cpp), the menu and tool-bar tables (MainWindowMenus.cpp) and the
 // settings read on the first show and written on close (MainWindowSettings.cpp) are
-// kept apart.
+// kept apart, and so are the file commands (MainWindowFiles.cpp).
 class TFormEditor : public QWidget {
 public:
     static constexpr int kTitleHeight = 20;
@@ -87,6 +91,15 @@ public:
     bool FLockToWorkArea = false;
     bool FMaximized = false;
 
+    // A file dialog: given the folder to start in, answers the chosen path, or an empty
+    // string when the user cancelled. The real dialogs unless replaced (tests do).
+    using FileChooser = std::function<QString(const QString& initialFolder)>;
+    FileChooser OpenDialog1;
+    FileChooser SaveDialog1;
+    // Adds a file to both recent-files lists, FileNameKeep1 first; unset until those
+    // lists exist.
+    std::function<void(const QString& fileName)> AddRecentFile;
+
     const QString& SettingsPath() const { return options_.settingsPath; }
     QMenu* ActivePopupMenu() const { return activePopup_; }
     bool ToolBarShown() const { return toolBarShown_; }
@@ -121,14 +134,23 @@ public:
     void AppOnActivate();
     void AppOnDeactivate();
 
-    // Answers whether the document may be closed. The save question comes with the
-    // file commands; until then nothing is ever unsaved in a way that can be kept.
+    // True when the caller may go on: the document is unchanged, was saved, or the
+    // user chose not to save it.
     bool ConfirmSave();
+    // True when no file of that name exists or the user agreed to replace it.
+    bool ConfirmOverWrite(const QString& fileName);
+    // Opens a file given by path (command line, drop); on failure tells the user and
+    // changes nothing.
+    void OpenFile(const QString& fileName);
+    // A pick from the recent-files lists.
+    void FileNameKeep1Select(const QString& SelectFileName);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -139,7 +161,28 @@ private:
     void RichEdit1Change();
     void UpdateLinePanel();
     void SetCurFile(const QString& fileName);
+    // The task-bar text: the file part of the name, also the title of message boxes.
+    void SetTaskBarTitle(const QString& fileName);
     void OpenCommandLineFile();
+    void InstallFileDialogs();
+    // Loads a file and shows it as the document; answers false (after telling the
+    // user) when it could not be read, and then nothing changed.
+    bool LoadDocument(const QString& fileName);
+    // Save and Save As; each answers whether the text reached the file.
+    bool SaveDocument();
+    bool SaveDocumentAs();
+    // Writes the text to the file; tells the user when it could not.
+    bool WriteDocument(const QString& fileName);
+    // The folder a file dialog starts in: the remembered one when it exists, else
+    // the given default, else the platform's.
+    QString DialogFolder(const QString& fallback) const;
+    // Remembers the folder of a file (with a trailing separator; "" for none).
+    void WriteOpenDir(const QString& fileName);
+    // A file dropped from the desktop (the first of the drop, a local file), taken
+    // once the drop has finished.
+    void WMDropFiles(const QString& fileName);
+    // Ctrl+Z, X, C, V and A: the editor handles them itself while it has the focus.
+    bool IsEditorShortcut(const QKeyEvent& event) const;
     void ReadSettings();
     void WriteSettings();
     void ApplyLanguage();
@@ -158,6 +201,10 @@ private:
     bool statusBarShown_ = true;
     bool formShown_ = false;
     bool closed_ = false;
+    // The shortcuts of the edit commands the editor runs itself.
+    std::vector<QKeySequence> editorShortcuts_;
+    // The last name chosen in the save dialog since start-up.
+    QString saveDialogFileName_;
 };
 
 } // namespace lumarik::app

@@ -6,10 +6,12 @@
 #include "platform/MessageReporter.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QToolBar>
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -224,6 +226,14 @@ QMenu* buildMainMenu(TFormEditor* window, const std::vector<MenuDef>& menus, boo
     return mainMenu;
 }
 
+// The edit commands whose keys the editor's own key handling runs while it has the
+// focus: the menu shows their shortcuts, but the key must run the command only once.
+bool handledByEditor(Handler handler) {
+    return handler == &TFormEditor::Undo2Click || handler == &TFormEditor::Cut1Click ||
+           handler == &TFormEditor::CopyClick || handler == &TFormEditor::Paste1Click ||
+           handler == &TFormEditor::SELECTALL1Click;
+}
+
 } // namespace
 
 void TFormEditor::BuildMenus() {
@@ -247,6 +257,20 @@ void TFormEditor::BuildMenus() {
     // The action has already inverted its check when it reports the click.
     QObject::disconnect(INENGLISH, &QAction::triggered, this, nullptr);
     connect(INENGLISH, &QAction::triggered, this, [this]() { ApplyLanguage(); });
+
+    for (const MenuDef& menu : kEnglishMenu) {
+        for (const ItemDef& item : menu.items) {
+            if (handledByEditor(item.handler)) {
+                editorShortcuts_.emplace_back(QString::fromUtf8(item.shortcut));
+            }
+        }
+    }
+}
+
+bool TFormEditor::IsEditorShortcut(const QKeyEvent& event) const {
+    const QKeySequence pressed(event.keyCombination());
+    return std::find(editorShortcuts_.begin(), editorShortcuts_.end(), pressed) !=
+           editorShortcuts_.end();
 }
 
 void TFormEditor::BuildToolBar() {

@@ -26,6 +26,9 @@ inline constexpr MessageId EM_GETLINE = 0x00C4;
 inline constexpr MessageId EM_GETFIRSTVISIBLELINE = 0x00CE;
 inline constexpr MessageId WM_IME_STARTCOMPOSITION = 0x010D;
 inline constexpr MessageId WM_IME_ENDCOMPOSITION = 0x010E;
+inline constexpr MessageId WM_CUT = 0x0300;
+inline constexpr MessageId WM_COPY = 0x0301;
+inline constexpr MessageId WM_PASTE = 0x0302;
 inline constexpr MessageId WM_CLEAR = 0x0303;
 
 // Bits of the WM_GETDLGCODE answer.

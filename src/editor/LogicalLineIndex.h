@@ -25,7 +25,8 @@ struct TextPos {
 // it up to date; RewrapLines also covers the edit of the rows it is given. Whoever
 // else changes the store must call Invalidate with the lowest row changed before the
 // next conversion: Put(r), Insert(r), Delete(r), InsertRange(r, ...),
-// DeleteRange(r, ...) and InsertText(r, ...) -> Invalidate(r); Add ->
+// DeleteRange(r, ...), InsertText(r, ...), InsertBytes(r, ...), EraseBytes(r, ...)
+// and AppendBytes(r, ...) -> Invalidate(r); Add ->
 // Invalidate(Count() before the Add); Assign, Clear, SetTextStr, SetCommaText,
 // SetCount, loads and Swap -> Invalidate(0).
 class LogicalLineIndex {

@@ -5,23 +5,24 @@
 namespace lumarik::editor {
 
 RowSlice SliceRow(std::string_view text, int tabCount, int left, int right, bool recordTabs,
-                  const TextWidthFn& charWidth) {
+                  const TextWidthFn& charWidth, const RowCheckpoint& from) {
     const size_t tabWidth = static_cast<size_t>(std::clamp(tabCount, 1, 8));
     RowSlice slice;
     std::string unit;
-    int x = 0;
-    size_t column = 0; // columns of the expanded text so far
-    int tabs = 0;
+    int x = from.x;
+    size_t column = from.column; // columns of the expanded text so far
+    int tabs = from.tabs;
     bool started = false;
+    const std::string_view rest = text.substr(std::min(from.byte, text.size()));
     // Characters are read as the canvas reads the expanded text: a lead byte pairs with
     // the byte after it, even when that byte is a tab (which still expands).
-    for (CharScanner scan(text, false); !scan.atEnd();) {
+    for (CharScanner scan(rest, false); !scan.atEnd();) {
         if (x >= right) {
             return slice;
         }
         const size_t start = scan.pos();
         const size_t length = static_cast<size_t>(scan.next());
-        unit.assign(text.substr(start, length));
+        unit.assign(rest.substr(start, length));
         const bool tab = unit.back() == '\t';
         int tabX = x;
         if (tab) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,6 +8,16 @@
 #include "editor/VelEditSub.h"
 
 namespace lumarik::editor {
+
+// A character start in a display row with what the row measures in front of it, so
+// that a walk over the row can begin there instead of at the row start. The default
+// is the row start.
+struct RowCheckpoint {
+    size_t byte = 0;   // offset of the character in the row
+    size_t column = 0; // columns of the tab-expanded text in front of it
+    int x = 0;         // pixel width of that text
+    int tabs = 0;      // tabs in front of it
+};
 
 // The part of a display row that lies in a horizontal pixel range, tab-expanded, so
 // that drawing a very long row costs what is visible rather than the whole row.
@@ -19,13 +30,14 @@ struct RowSlice {
     std::vector<int> tabStopsX; // x of each tab in the slice among the row's first 100
 };
 
-// Walks the row's text (terminator already removed) from its start, expanding tabs as
+// Walks the row's text (terminator already removed) from `from`, expanding tabs as
 // ExpandTabs does, and cuts out the characters overlapping [left, right); charWidth
 // measures one character (a pair, or a character with its tab's spaces). Stops at the
 // first character that starts at or beyond right. With recordTabs, also collects the
 // x of the tabs in the slice (only the row's first kMaxTabStops tabs count), as
-// ExpandTabsWithStops records them.
+// ExpandTabsWithStops records them. Starting at a checkpoint whose x is below left
+// gives the slice a walk from the row start gives.
 RowSlice SliceRow(std::string_view text, int tabCount, int left, int right, bool recordTabs,
-                  const TextWidthFn& charWidth);
+                  const TextWidthFn& charWidth, const RowCheckpoint& from = {});
 
 } // namespace lumarik::editor

@@ -9,11 +9,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "editor/LinkCarryCache.h"
 #include "editor/LogicalLineIndex.h"
 #include "editor/MarkupRules.h"
+#include "editor/RowWidthCache.h"
+#include "editor/UndoList.h"
 #include "editor/VelEditTypes.h"
 #include "editor/Velstrings.h"
 #include "editor/WheelNotches.h"
@@ -45,6 +48,10 @@ public:
     using TUserDrawEvent = std::function<void(TVelEdit&, int c1, int c2, int x1, int x2)>;
     // x1, x2 as above; L1, L2: first and last visible display line.
     using TUserClientDrawEvent = std::function<void(TVelEdit&, int x1, int x2, int L1, int L2)>;
+    // A key-down or key-up: the key (a Qt key code) may be set to 0 to suppress it.
+    using TKeyEvent = std::function<void(TVelEdit&, int& key, Qt::KeyboardModifiers shift)>;
+    // A typed character as a code-page byte; set it to 0 to insert nothing.
+    using TKeyPressEvent = std::function<void(TVelEdit&, char& key)>;
 
     explicit TVelEdit(QWidget* parent = nullptr);
     ~TVelEdit() override;
@@ -113,6 +120,65 @@ public:
     void ClearSelection();
     // After a caret move: extends the selection (Shift, mouse selection) or clears it.
     void ExtendOrClearSelection();
+
+    // ---- Core edits (VelEditEdits.cpp) ----
+    // Removes the selected text; the caret ends at the start of the removed range.
+    // Records undo kind 1 unless an undo is being replayed.
+    void DeleteSelection(bool redraw);
+    // Inserts text (which may hold CR LF breaks) at the caret; the caret ends after it.
+    void InsertAtCaret(std::string_view text, bool redraw);
+    // The complete replace command: deletes a selection, records, inserts, notifies.
+    void ReplaceSelText(std::string_view text);
+    // Raises OnChange, then posts WM_TVELEDIT_CHANGE to every top-level window.
+    void NotifyChange(platform::WParam wParam = 0);
+
+    // ---- Undo (VelEditUndo.cpp) ----
+    // Records an edit about to happen at (col, line), a display position; col -1 is
+    // the start of the selection. Answers whether the record was kept.
+    bool RecordUndo(int kind, std::string_view text, int col, int line);
+    void Undo();
+    void ClearUndo();
+    bool CanUndo() const { return !UndoRecords.Empty(); }
+    // Sum of the lengths of the recorded texts.
+    int64_t UndoBytes() const { return UndoRecords.Bytes(); }
+
+    // ---- Typed input and editing keys (VelEditTyping.cpp) ----
+    // Types code-page bytes at the caret, inserting or overwriting (InsMode).
+    void TypeText(std::string_view s);
+    void NewLine();
+    void InsertTab();
+    void DeleteChar();
+    void DeleteCharLeft();
+    void DeleteWordRight();
+    void DeleteWordLeft();
+
+    // ---- Keyboard commands and caret movement (VelEditKeys.cpp, VelEditCaretMoves.cpp) ----
+    // The key-down dispatch for a Qt key code and its modifiers.
+    void KeyDown(int key, Qt::KeyboardModifiers shift);
+    // With CaretScrollFix, brings a caret scrolled out of view back into view.
+    void CaretReshow(bool setDesired);
+    void CaretRight(bool byWord);
+    void CaretLeft(bool byWord);
+    void NextLineStart();
+    void CaretUpDown(int d);
+    // Page Up (d = -1) and Page Down (d = +1).
+    void PageMove(int d);
+    void LineStart();
+    void LineEnd();
+    void TextStart();
+    void TextEnd();
+    void CancelHighlight();
+    void ImeReconvert();
+
+    // ---- Clipboard (VelEditClipboard.cpp) ----
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    void SetClipboardText(std::string_view s);
+
+    // ---- Search state ----
+    // The caret moved: the next search starts at the caret and a hit highlight goes.
+    void SearchCaretMoved();
 
     // ---- Window messages ----
     // The window procedure: the standard edit-control messages and the registered ones.
@@ -255,6 +321,10 @@ public:
     NotifyEvent OnPaint;
     NotifyEvent OnIMEChanging;
     NotifyEvent OnIMEChanged;
+    NotifyEvent OnIMEReConvert;
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUP;
+    TKeyPressEvent OnKeyPress;
 
     // ---- Shared state of the editor's parts (hosts and tests read it) ----
     int CaretLine = 0, CaretCol = 0;
@@ -269,7 +339,10 @@ public:
     bool InsMode = true;
     bool Modified = false;
     bool Undoing = false, UndoLost = false, RedoMode = false;
-    int64_t UndoBytes = 0;
+    UndoList UndoRecords;
+    bool InKeyDown = false;
+    bool NewSearch = true;
+    int HitCol = 0, HitLine = 0, HitLen = 0;
     bool Composing = false;
     bool SkipNextMouseDown = false;
     bool MouseSelecting = false;
@@ -280,6 +353,9 @@ public:
     int VisibleLines = 0, VisibleColumns = 0, PageFifth = 0, WidthFifth = 0;
     int EndMargin = 10, MaxTopLine = 0, WidestLine = 0, VertScale = 1, HorzScale = 1;
     int16_t LineScrollRun = 0;
+    // Caret lines the last vertical scroll asked for, whether or not the view could
+    // move: a page key moves the caret by it when the view is already at an end.
+    int ScrollCaretDelta = 0;
     int TextAreaWidth = 0, TextAreaHeight = 0;
     QRect TextAreaRect, TextRowsRect;
     int TextLeft = 10, MinTextLeft = 10, GutterWidth = 0, DigitWidth = 0;
@@ -307,6 +383,8 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
     bool event(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     // The parameters the word wrap needs, from the current properties and metrics.
@@ -342,6 +420,23 @@ private:
     void EnsureCreated();
     // Plays the scroll bars' actions as scroll messages.
     void ConnectScrollBars();
+    // The selected range in text order, clamped to the store; the caret twice without
+    // a selection.
+    std::pair<TextPos, TextPos> SelectedRange() const;
+    // Anchor, end and drawn end := the caret.
+    void CollapseSelectionToCaret();
+    // Removes the bytes between two positions (in text order) from the store; answers
+    // whether rows were removed.
+    bool RemoveRange(TextPos from, TextPos to);
+    // Deletes the character at the caret (a terminator joins the next row) and
+    // records it with the given kind; answers whether anything was deleted.
+    bool DeleteAtCaret(UndoKind kind);
+    // Takes back the newest undo record (and the one it pairs with).
+    void ReplayNewest();
+    // A logical position of an undo record as a display position.
+    TextPos DisplayPosition(int col, int line) const;
+    // The input method's commit string as code-page bytes for TypeText.
+    void CommitInput(const QString& text);
     // The row's text measured with the canvas, one character at a time.
     TextWidthFn CharWidth() const;
     // Places the scroll bars and sizes the canvas to the client area.
@@ -352,6 +447,9 @@ private:
     void ShowError(const char* code) const;
     // Marks the link cache stale from a display line on (after any change of rows).
     void LinesChanged(int fromLine);
+    // The bytes of display line `line` changed from column `col` on, and no row was
+    // added or removed: what was measured in front of col stays valid.
+    void RowEdited(int line, int col);
     QColor ToQColor(TColor c) const;
 
     // Properties.
@@ -389,6 +487,8 @@ private:
     std::unique_ptr<TVelStrings> Strings;
     mutable LogicalLineIndex LineIndex;
     mutable LinkCarryCache LinkCarries;
+    // Pixel positions in long rows; cleared whenever the font's metrics are measured.
+    mutable RowWidthCache RowWidths{[this](std::string_view s) { return canvas_->textWidth(s); }};
     std::unique_ptr<platform::Canvas> canvas_;
     QScrollBar* VertBar = nullptr;
     QScrollBar* HorzBar = nullptr;

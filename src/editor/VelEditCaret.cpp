@@ -14,13 +14,44 @@
 
 namespace lumarik::editor {
 
+namespace {
+
+// Whether text is display line `line` of the store itself, not a copy of its bytes.
+bool isStoredRow(const TVelStrings& store, int line, std::string_view text) {
+    if (line < 0 || line >= store.Count()) {
+        return false;
+    }
+    const std::string& row = store.Get(line);
+    return row.data() == text.data() && row.size() == text.size();
+}
+
+// The display line whose stored row text is, looked for at the caret's line and then
+// among the rows from `top` on; -1 when it is none of them.
+int storedLineOf(const TVelStrings& store, std::string_view text, int caretLine, int top,
+                 int rows) {
+    if (isStoredRow(store, caretLine, text)) {
+        return caretLine;
+    }
+    for (int line = top; line < top + rows; ++line) {
+        if (isStoredRow(store, line, text)) {
+            return line;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
 TextWidthFn TVelEdit::CharWidth() const {
     return [this](std::string_view bytes) { return canvas_->textWidth(bytes); };
 }
 
 int TVelEdit::ColumnFromX(std::string_view text, int x, int& columnX) const {
+    // A stored row has its measures cached; other text is walked from its start.
+    const int line = storedLineOf(*Strings, text, CaretLine, TopLine, VisibleLines);
     const ColumnHit hit =
-        ColumnAtX(StripTerminator(text), x, FTabCount, FSingleByteMode, CharWidth());
+        line >= 0 ? RowWidths.NearestColumn(line, text, x, {FTabCount, FSingleByteMode})
+                  : ColumnAtX(StripTerminator(text), x, FTabCount, FSingleByteMode, CharWidth());
     columnX = hit.x;
     return hit.col;
 }
@@ -134,6 +165,7 @@ void TVelEdit::UpdateCaretPos() {
         // A caret scrolled out to the left is parked just outside the client area.
         caret.setPos({CaretX < 0 ? -5 : CaretX + TextLeft, y});
     }
+    SearchCaretMoved();
     if (CaretCol == NotifiedCol && CaretLine == NotifiedLine && CaretX == NotifiedX) {
         return;
     }

@@ -31,11 +31,11 @@ int TVelEdit::ExpandedWidth(std::string_view bytes) const {
 }
 
 int TVelEdit::ColumnX(int line, int col) const {
-    if (line < 0 || line >= Strings->Count()) {
+    if (line < 0 || line >= Strings->Count() || col <= 0) {
         return 0;
     }
-    const std::string& row = Strings->Get(line);
-    return ExpandedWidth(std::string_view(row).substr(0, std::clamp<size_t>(col, 0, row.size())));
+    return RowWidths.PrefixWidth(line, Strings->Get(line), static_cast<size_t>(col),
+                                 {FTabCount, FSingleByteMode});
 }
 
 void TVelEdit::RewrapAll(bool wrap, bool redraw) {
@@ -45,6 +45,7 @@ void TVelEdit::RewrapAll(bool wrap, bool redraw) {
                               {SelAnchorCol, SelAnchorLine});
         FWordWrap = wrap;
         LinkCarries.InvalidateFrom(0);
+        RowWidths.RowsChanged(0);
         CaretCol = result.caret.col;
         CaretLine = result.caret.line;
         SelAnchorCol = result.anchor.col;
@@ -75,6 +76,7 @@ void TVelEdit::RewrapLines(int x, int firstLine, bool redraw, bool breakRemoved,
     const RewrapLinesResult result = editor::RewrapLines(
         *Strings, LineIndex, CurrentWrapParams(), firstLine, lastLine, {CaretCol, CaretLine});
     LinkCarries.InvalidateFrom(std::max(0, result.startRow - 1));
+    RowWidths.RowsChanged(result.startRow);
     CaretCol = result.caret.col;
     const int i = result.caret.line;
     if (!redraw) {
@@ -173,6 +175,7 @@ void TVelEdit::BuildFont() {
 
 void TVelEdit::UpdateMetrics() {
     ResetCanvas();
+    RowWidths.Clear();
     canvas_->setDotPhase(0);
     const platform::FontMetricsInfo& metrics = canvas_->fontMetrics();
     AvgCharWidth = std::max(1, metrics.averageCharWidth);

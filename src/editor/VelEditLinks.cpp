@@ -29,28 +29,26 @@ void TVelEdit::DrawLinks(int first, int last, const QRect* clip) {
     last = std::min({last, Strings->Count() - 1, TopLine + VisibleLines});
     const MarkupRules rules = CurrentMarkupRules();
     const int right = clip ? clip->left() + clip->width() : TextLeft + TextAreaWidth;
+    const int left = TextLeft;
+    const int origin = TextLeft - HorzOffset;
     for (int line = first; line <= last; ++line) {
         const std::vector<LinkRange> links = LinkCarries.RowLinks(*Strings, line, rules);
         const std::string_view row = StripTerminator(Strings->Get(line));
-        // Links come in order: expand and measure the row piece by piece up to the
-        // right edge, so a long row costs what lies left of the edge.
-        size_t byte = 0;
-        size_t column = 0;
-        int x = TextLeft - HorzOffset;
-        for (const LinkRange& link : links) {
-            const std::string before =
-                ExpandTabsFrom(row.substr(byte, link.begin - byte), FTabCount, column);
-            x += canvas_->textWidth(before);
+        // Links come in order: the first one that reaches into the view is found by
+        // bisection over the row's cached prefix widths, so a long row scrolled far to
+        // the right costs what is visible.
+        const auto visible =
+            std::partition_point(links.begin(), links.end(), [&](const LinkRange& link) {
+                return origin + ColumnX(line, static_cast<int>(link.end)) <= left;
+            });
+        for (auto link = visible; link != links.end(); ++link) {
+            const int x = origin + ColumnX(line, static_cast<int>(link->begin));
             if (x >= right) {
                 break;
             }
-            const std::string slice = ExpandTabsFrom(row.substr(link.begin, link.end - link.begin),
-                                                     FTabCount, column + before.size());
-            const int width = canvas_->textWidth(slice);
-            DrawLinkRange(slice, x, width, clip, line);
-            x += width;
-            column += before.size() + slice.size();
-            byte = link.end;
+            const std::string slice = ExpandTabsFrom(
+                row.substr(link->begin, link->end - link->begin), FTabCount, link->expandedBegin);
+            DrawLinkRange(slice, x, canvas_->textWidth(slice), clip, line);
         }
     }
 }

@@ -128,6 +128,15 @@ platform::MessageResult TVelEdit::handleMessage(platform::MessageId message,
     }
     case msg::EM_GETFIRSTVISIBLELINE:
         return TopLine;
+    case msg::WM_CUT:
+        CutToClipboard();
+        return 0;
+    case msg::WM_COPY:
+        CopyToClipboard();
+        return 0;
+    case msg::WM_PASTE:
+        PasteFromClipboard();
+        return 0;
     case msg::WM_CLEAR:
         // Empties the whole text, not only the selection, without undo and without
         // OnChange. Nothing in the program sends it; a new sender must want exactly
@@ -237,6 +246,7 @@ void TVelEdit::inputMethodEvent(QInputMethodEvent* event) {
     if (wasComposing && !composing) {
         EndComposition();
     }
+    CommitInput(event->commitString());
     event->accept();
 }
 

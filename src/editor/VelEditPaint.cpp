@@ -142,9 +142,18 @@ void TVelEdit::DrawLine(int x, int rowOffset, std::string_view text) {
     const QRect clip =
         edges(std::max(x + TextLeft - 1, TextLeft), y, TextLeft + TextAreaWidth, y + LinePitch);
     const int origin = TextLeft - HorzOffset;
-    const RowSlice slice =
-        SliceRow(text, FTabCount, clip.left() - origin, clip.left() + clip.width() - origin,
-                 FShowTAB, [this](std::string_view s) { return canvas_->textWidth(s); });
+    const int left = clip.left() - origin;
+    // A stored row's slice starts at a checkpoint of its cached measures.
+    const int line = rowOffset >= 0 ? TopLine + rowOffset / std::max(1, LinePitch) : -1;
+    const bool stored =
+        line >= 0 && line < Strings->Count() && Strings->Get(line).data() == text.data();
+    const RowCheckpoint start =
+        stored ? RowWidths.SliceStart(line, Strings->Get(line), left, text.size(),
+                                      {FTabCount, FSingleByteMode})
+               : RowCheckpoint{};
+    const RowSlice slice = SliceRow(
+        text, FTabCount, left, clip.left() + clip.width() - origin, FShowTAB,
+        [this](std::string_view s) { return canvas_->textWidth(s); }, start);
     canvas_->textOut(origin + slice.x, y, clip, slice.text);
     if (slice.reachesEnd) {
         DrawLineEndMark(origin + slice.endX, y, tail);

@@ -82,7 +82,8 @@ void TVelEdit::UpdateHorzScrollBar(bool redraw) {
     const int last = std::min(Strings->Count() - 1, TopLine + VisibleLines - 1);
     WidestLine = 0;
     for (int i = TopLine; i <= last; ++i) {
-        WidestLine = std::max(WidestLine, ExpandedWidth(StripTerminator(Strings->Get(i))));
+        WidestLine = std::max(
+            WidestLine, RowWidths.TextWidth(i, Strings->Get(i), {FTabCount, FSingleByteMode}));
     }
     if (!FHorzScrollBar) {
         return;
@@ -139,6 +140,7 @@ int TVelEdit::VertScroll(int code, int pos) {
             follow = 0;
         }
     }
+    ScrollCaretDelta = follow;
 
     InScroll = true;
     if (amount != 0) {
@@ -147,7 +149,8 @@ int TVelEdit::VertScroll(int code, int pos) {
         const CaretHideGuard hidden(this);
         InvalidateAll();
         if (CaretFollows) {
-            if (FCaretScrollFix || follow == 0) {
+            // A key's scroll always takes the caret along, even with CaretScrollFix.
+            if ((FCaretScrollFix && !InKeyDown) || follow == 0) {
                 UpdateCaretPos();
             } else {
                 MoveCaretLines(follow);

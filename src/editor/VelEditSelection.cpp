@@ -47,6 +47,10 @@ std::pair<TextPos, TextPos> selectedRange(const TVelEdit& edit) {
 
 } // namespace
 
+std::pair<TextPos, TextPos> TVelEdit::SelectedRange() const {
+    return selectedRange(*this);
+}
+
 void TVelEdit::SelectAll() {
     if (Strings->Get(0) == kEndOfText) {
         return;
@@ -66,6 +70,7 @@ void TVelEdit::SelectAll() {
     SelAnchorCol = SelAnchorLine = 0;
     SelEndLine = lastLine;
     SelEndCol = CaretColumnLimit(Strings->Get(lastLine));
+    SearchCaretMoved();
     if (OnSelectionChange) {
         OnSelectionChange(*this);
     }

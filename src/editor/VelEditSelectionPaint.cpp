@@ -70,14 +70,25 @@ void TVelEdit::DrawLineSegment(int line, int from, std::string_view text, bool s
     // Only the part of the row up to the right edge of the text area is walked, so a
     // very long row costs what is visible.
     const auto charWidth = [this](std::string_view s) { return canvas_->textWidth(s); };
+    // A stored row's walks start at checkpoints of its cached measures.
+    const bool stored =
+        line >= 0 && line < Strings->Count() && Strings->Get(line).data() == text.data();
+    const auto startBefore = [&](int x, int length) {
+        return stored
+                   ? RowWidths.SliceStart(line, Strings->Get(line), x, static_cast<size_t>(length),
+                                          {FTabCount, FSingleByteMode})
+                   : RowCheckpoint{};
+    };
     const int limit = right - origin;
     const RowSlice head = SliceRow(text.substr(0, static_cast<size_t>(from)), FTabCount, limit,
-                                   limit, false, charWidth);
+                                   limit, false, charWidth, startBefore(limit, from));
     if (!head.reachesEnd) {
         return; // the segment starts right of the text area
     }
-    const RowSlice part = SliceRow(text.substr(0, static_cast<size_t>(textEnd)), FTabCount,
-                                   std::max(HorzOffset, head.endX), limit, FShowTAB, charWidth);
+    const int partLeft = std::max(HorzOffset, head.endX);
+    const RowSlice part =
+        SliceRow(text.substr(0, static_cast<size_t>(textEnd)), FTabCount, partLeft, limit, FShowTAB,
+                 charWidth, startBefore(partLeft, textEnd));
     const int xFrom = origin + head.endX;
     const int xEnd = part.reachesEnd ? origin + part.endX : right;
     const int textRight = std::min(right, std::max(TextLeft, xEnd));
@@ -208,6 +219,7 @@ void TVelEdit::ClearSelection() {
         cleared = true;
     }
     if (cleared) {
+        SearchCaretMoved();
         if (OnSelectionChange) {
             OnSelectionChange(*this);
         }

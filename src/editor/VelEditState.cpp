@@ -76,7 +76,7 @@ void TVelEdit::ResetEditState() {
     MouseSelecting = false;
     Undoing = false;
 
-    UndoBytes = 0;
+    ClearUndo();
     UndoLost = false;
     Modified = false;
     if (OnChangeModify) {
@@ -91,6 +91,14 @@ void TVelEdit::ResetEditState() {
 void TVelEdit::LinesChanged(int fromLine) {
     LineIndex.Invalidate(fromLine);
     LinkCarries.InvalidateFrom(fromLine);
+    RowWidths.RowsChanged(fromLine);
+}
+
+void TVelEdit::RowEdited(int line, int col) {
+    LineIndex.Invalidate(line);
+    LinkCarries.InvalidateFrom(line);
+    // The rows behind kept their bytes and places.
+    RowWidths.RowEdited(line, static_cast<size_t>(std::max(col, 0)));
 }
 
 bool TVelEdit::LoadFromFile(const std::filesystem::path& fileName) {

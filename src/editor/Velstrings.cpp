@@ -19,6 +19,130 @@
 
 namespace lumarik::editor {
 
+namespace {
+
+// Rows per chunk: inserting or deleting a row moves at most this many row handles.
+constexpr std::size_t kChunkRows = 1024;
+// Rows per chunk cut from a block, leaving room for rows typed later.
+constexpr std::size_t kFilledChunkRows = kChunkRows * 3 / 4;
+// A chunk below this joins a neighbour when both fit in one chunk.
+constexpr std::size_t kSmallChunkRows = kChunkRows / 4;
+
+int64_t bytesOf(const std::string* first, const std::string* last) {
+    int64_t bytes = 0;
+    for (const std::string* row = first; row != last; ++row) {
+        bytes += static_cast<int64_t>(row->size());
+    }
+    return bytes;
+}
+
+// Lets rows take `extra` more without growing past a full chunk's slots.
+void reserveFor(std::vector<std::string>& rows, std::size_t extra) {
+    if (rows.size() + extra > rows.capacity()) {
+        rows.reserve(std::max(kChunkRows, rows.size() + extra));
+    }
+}
+
+// The chunk holding a row, from the first row of every chunk.
+std::size_t chunkHolding(const std::vector<int>& starts, int index) {
+    const auto after = std::upper_bound(starts.begin(), starts.end(), index);
+    return static_cast<std::size_t>(after - starts.begin()) - 1;
+}
+
+} // namespace
+
+TVelStrings::Chunk::Chunk(std::shared_ptr<Rows> block, std::size_t first, std::size_t count)
+    : rows_(block->data() + first), size_(count), block_(std::move(block)) {}
+
+TVelStrings::Rows& TVelStrings::Chunk::owned() {
+    if (block_) {
+        Rows rows;
+        rows.reserve(std::max(size_, kChunkRows));
+        rows.assign(std::make_move_iterator(rows_), std::make_move_iterator(rows_ + size_));
+        own_ = std::move(rows);
+        block_.reset();
+        ownChanged();
+    }
+    return own_;
+}
+
+void TVelStrings::Chunk::ownChanged() {
+    rows_ = own_.data();
+    size_ = own_.size();
+}
+
+void TVelStrings::Chunk::insert(std::size_t at, std::string row) {
+    Rows& rows = owned();
+    reserveFor(rows, 1);
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
+    ownChanged();
+}
+
+void TVelStrings::Chunk::insert(std::size_t at, Rows::iterator first, Rows::iterator last) {
+    Rows& rows = owned();
+    reserveFor(rows, static_cast<std::size_t>(last - first));
+    rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), std::make_move_iterator(first),
+                std::make_move_iterator(last));
+    ownChanged();
+}
+
+void TVelStrings::Chunk::erase(std::size_t from, std::size_t to) {
+    if (block_ && (from == 0 || to == size_)) {
+        // A piece of a block shrinks where it stands; the block keeps empty strings.
+        for (std::string* row = rows_ + from; row != rows_ + to; ++row) {
+            std::string().swap(*row);
+        }
+        if (from == 0) {
+            rows_ += to;
+        }
+        size_ -= to - from;
+        return;
+    }
+    Rows& rows = owned();
+    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(from),
+               rows.begin() + static_cast<std::ptrdiff_t>(to));
+    ownChanged();
+}
+
+TVelStrings::Chunk TVelStrings::Chunk::splitOff(std::size_t at) {
+    if (block_) {
+        Chunk tail(block_, static_cast<std::size_t>(rows_ - block_->data()) + at, size_ - at);
+        size_ = at;
+        return tail;
+    }
+    Chunk tail;
+    tail.own_.reserve(std::max(kChunkRows, size_ - at));
+    tail.own_.assign(std::make_move_iterator(own_.begin() + static_cast<std::ptrdiff_t>(at)),
+                     std::make_move_iterator(own_.end()));
+    tail.ownChanged();
+    own_.erase(own_.begin() + static_cast<std::ptrdiff_t>(at), own_.end());
+    ownChanged();
+    return tail;
+}
+
+void TVelStrings::Chunk::append(Chunk& next) {
+    Rows& rows = owned();
+    reserveFor(rows, next.size_);
+    rows.insert(rows.end(), std::make_move_iterator(next.rows_),
+                std::make_move_iterator(next.rows_ + next.size_));
+    ownChanged();
+    next = Chunk();
+}
+
+std::vector<TVelStrings::Chunk> TVelStrings::cutIntoChunks(Rows rows) {
+    std::vector<Chunk> chunks;
+    const std::size_t count = rows.size();
+    if (count == 0) {
+        return chunks;
+    }
+    auto block = std::make_shared<Rows>(std::move(rows));
+    chunks.reserve((count + kFilledChunkRows - 1) / kFilledChunkRows);
+    for (std::size_t first = 0; first < count; first += kFilledChunkRows) {
+        chunks.emplace_back(block, first, std::min(kFilledChunkRows, count - first));
+    }
+    return chunks;
+}
+
 VelStringsError::VelStringsError() : std::out_of_range(kListIndexError) {}
 
 TVelStrings::TVelStrings() = default;
@@ -26,7 +150,7 @@ TVelStrings::TVelStrings() = default;
 TVelStrings::~TVelStrings() = default;
 
 int TVelStrings::Count() const {
-    return static_cast<int>(lines_.size());
+    return count_;
 }
 
 int TVelStrings::Capacity() const {
@@ -46,63 +170,169 @@ void TVelStrings::Error() const {
 }
 
 void TVelStrings::checkIndex(int index) const {
-    if (index < 0 || index >= Count()) {
+    if (index < 0 || index >= count_) [[unlikely]] {
         Error();
     }
 }
 
 void TVelStrings::growForOne() {
-    if (Count() == capacity_) {
+    if (count_ == capacity_) {
         growFor(1);
     }
 }
 
 void TVelStrings::growFor(std::size_t extra) {
-    const int64_t needed = int64_t{Count()} + static_cast<int64_t>(extra);
+    const int64_t needed = int64_t{count_} + static_cast<int64_t>(extra);
     if (needed > kMaxListSize) {
         Error();
     }
     if (needed > capacity_) {
-        const int64_t step = std::max(Count() / 128, 32);
+        const int64_t step = std::max(count_ / 128, 32);
         capacity_ = static_cast<int>(
             std::min<int64_t>(kMaxListSize, std::max(needed, int64_t{capacity_} + step)));
     }
 }
 
+void TVelStrings::refreshStarts() const {
+    if (staleFrom_ >= chunks_.size() && starts_.size() == chunks_.size()) {
+        return;
+    }
+    starts_.resize(chunks_.size());
+    std::size_t chunk = staleFrom_;
+    if (chunk == 0) {
+        starts_[0] = 0;
+        chunk = 1;
+    }
+    for (; chunk < chunks_.size(); ++chunk) {
+        starts_[chunk] = starts_[chunk - 1] + static_cast<int>(chunks_[chunk - 1].size());
+    }
+    staleFrom_ = chunks_.size();
+}
+
+void TVelStrings::startsChangedFrom(std::size_t chunk) {
+    staleFrom_ = std::min({staleFrom_, chunk, chunks_.size()});
+}
+
+bool TVelStrings::findInChunk(std::size_t chunk, int index, std::size_t& offset) const {
+    if (chunk >= staleFrom_) {
+        return false;
+    }
+    // A row in front of the chunk gives a huge unsigned offset, which fails the test.
+    offset = static_cast<std::size_t>(index - starts_[chunk]);
+    return offset < chunks_[chunk].size();
+}
+
+TVelStrings::RowPlace TVelStrings::locate(int index) const {
+    // A walk over the rows stays in one chunk or steps to the next.
+    std::size_t offset = 0;
+    if (findInChunk(hint_, index, offset)) {
+        return {hint_, offset};
+    }
+    if (findInChunk(hint_ + 1, index, offset)) {
+        return {++hint_, offset};
+    }
+    refreshStarts();
+    hint_ = chunkHolding(starts_, index);
+    return {hint_, static_cast<std::size_t>(index - starts_[hint_])};
+}
+
+TVelStrings::RowPlace TVelStrings::placeForOne(int index) {
+    if (chunks_.empty()) {
+        chunks_.emplace_back();
+        startsChangedFrom(0);
+        return {};
+    }
+    const RowPlace place =
+        index == count_ ? RowPlace{chunks_.size() - 1, chunks_.back().size()} : locate(index);
+    const std::size_t size = chunks_[place.chunk].size();
+    if (size < kChunkRows) {
+        return place;
+    }
+    // A full chunk takes no more rows: a row at its end opens the next chunk, any
+    // other splits it in halves.
+    const std::size_t keep = place.offset == size ? size : size / 2;
+    Chunk back = chunks_[place.chunk].splitOff(keep);
+    chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk) + 1, std::move(back));
+    startsChangedFrom(place.chunk + 1);
+    if (place.offset >= keep) {
+        return {place.chunk + 1, place.offset - keep};
+    }
+    return place;
+}
+
+void TVelStrings::tidyChunk(std::size_t chunk) {
+    if (chunk >= chunks_.size() || chunks_[chunk].size() >= kSmallChunkRows) {
+        return;
+    }
+    const std::size_t size = chunks_[chunk].size();
+    if (size == 0) {
+        chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(chunk));
+        startsChangedFrom(chunk);
+        return;
+    }
+    // Joins into the chunk before it, or takes in the chunk after it.
+    std::size_t first = chunk;
+    if (chunk > 0 && chunks_[chunk - 1].size() + size <= kChunkRows) {
+        first = chunk - 1;
+    } else if (chunk + 1 >= chunks_.size() || size + chunks_[chunk + 1].size() > kChunkRows) {
+        return;
+    }
+    chunks_[first].append(chunks_[first + 1]);
+    chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(first) + 1);
+    startsChangedFrom(first + 1);
+}
+
 void TVelStrings::adoptRows(std::vector<std::string> rows, int64_t bytes) {
-    // Room to grow, so that the first edits that add rows do not move every slot.
-    rows.reserve(rows.size() + rows.size() / 8 + 32);
-    lines_ = std::move(rows);
-    capacity_ = Count();
+    const auto count = static_cast<int>(rows.size());
+    std::vector<Chunk> chunks = cutIntoChunks(std::move(rows));
+    chunks_.swap(chunks);
+    starts_.clear();
+    staleFrom_ = 0;
+    hint_ = 0;
+    count_ = count;
+    capacity_ = count;
     bytes_ = bytes;
 }
 
 const std::string& TVelStrings::Get(int index) const {
     checkIndex(index);
-    return lines_[static_cast<std::size_t>(index)];
+    // A row of the chunk looked at last costs no call: walks over all rows come here.
+    std::size_t offset = 0;
+    if (findInChunk(hint_, index, offset)) {
+        return chunks_[hint_][offset];
+    }
+    const RowPlace place = locate(index);
+    return chunks_[place.chunk][place.offset];
+}
+
+std::string& TVelStrings::rowAt(int index) {
+    checkIndex(index);
+    const RowPlace place = locate(index);
+    return chunks_[place.chunk][place.offset];
 }
 
 void TVelStrings::Put(int index, std::string s) {
-    checkIndex(index);
-    std::string& line = lines_[static_cast<std::size_t>(index)];
-    bytes_ += static_cast<int64_t>(s.size()) - static_cast<int64_t>(line.size());
-    line = std::move(s);
+    std::string& row = rowAt(index);
+    bytes_ += static_cast<int64_t>(s.size()) - static_cast<int64_t>(row.size());
+    row = std::move(s);
 }
 
 int TVelStrings::Add(std::string s) {
-    growForOne();
-    lines_.push_back(std::move(s));
-    bytes_ += static_cast<int64_t>(lines_.back().size());
-    return Count() - 1;
+    Insert(count_, std::move(s));
+    return count_ - 1;
 }
 
 void TVelStrings::Insert(int index, std::string s) {
-    if (index < 0 || index > Count()) {
+    if (index < 0 || index > count_) {
         Error();
     }
     growForOne();
-    const auto at = lines_.insert(lines_.begin() + index, std::move(s));
-    bytes_ += static_cast<int64_t>(at->size());
+    const RowPlace place = placeForOne(index);
+    const auto bytes = static_cast<int64_t>(s.size());
+    chunks_[place.chunk].insert(place.offset, std::move(s));
+    bytes_ += bytes;
+    ++count_;
+    startsChangedFrom(place.chunk + 1);
 }
 
 void TVelStrings::Delete(int index) {
@@ -110,7 +340,11 @@ void TVelStrings::Delete(int index) {
 }
 
 void TVelStrings::Clear() {
-    std::vector<std::string>().swap(lines_);
+    std::vector<Chunk>().swap(chunks_);
+    std::vector<int>().swap(starts_);
+    staleFrom_ = 0;
+    hint_ = 0;
+    count_ = 0;
     capacity_ = 0;
     bytes_ = 0;
 }
@@ -120,37 +354,22 @@ void TVelStrings::SetCount(int n) {
         Error();
     }
     capacity_ = std::max(capacity_, n);
-    for (std::size_t i = static_cast<std::size_t>(n); i < lines_.size(); ++i) {
-        bytes_ -= static_cast<int64_t>(lines_[i].size());
+    if (n < count_) {
+        DeleteRange(n, count_ - n);
+    } else if (n > count_) {
+        InsertRange(count_, Rows(static_cast<std::size_t>(n - count_)));
     }
-    lines_.resize(static_cast<std::size_t>(n));
 }
 
 void TVelStrings::SetCapacity(int n) {
-    if (n < Count() || n > kMaxListSize) {
+    if (n < count_ || n > kMaxListSize) {
         Error();
-    }
-    if (n == capacity_) {
-        return;
-    }
-    const auto slots = static_cast<std::size_t>(n);
-    if (slots < lines_.capacity()) {
-        std::vector<std::string> smaller;
-        smaller.reserve(slots);
-        std::move(lines_.begin(), lines_.end(), std::back_inserter(smaller));
-        lines_.swap(smaller);
-    } else {
-        lines_.reserve(slots);
     }
     capacity_ = n;
 }
 
 void TVelStrings::AddStrings(const std::vector<std::string>& list) {
-    growFor(list.size());
-    lines_.insert(lines_.end(), list.begin(), list.end());
-    for (const std::string& line : list) {
-        bytes_ += static_cast<int64_t>(line.size());
-    }
+    InsertRange(count_, list);
 }
 
 void TVelStrings::Assign(const std::vector<std::string>& list) {
@@ -162,33 +381,106 @@ void TVelStrings::Assign(const std::vector<std::string>& list) {
 }
 
 void TVelStrings::InsertRange(int index, std::vector<std::string> lines) {
-    if (index < 0 || index > Count()) {
+    if (index < 0 || index > count_) {
         Error();
     }
     growFor(lines.size());
-    int64_t added = 0;
-    for (const std::string& line : lines) {
-        added += static_cast<int64_t>(line.size());
+    if (lines.empty()) {
+        return;
     }
-    lines_.insert(lines_.begin() + index, std::make_move_iterator(lines.begin()),
-                  std::make_move_iterator(lines.end()));
+    if (lines.size() == 1) {
+        Insert(index, std::move(lines.front()));
+        return;
+    }
+    const int64_t added = bytesOf(lines.data(), lines.data() + lines.size());
+    const auto n = static_cast<int>(lines.size());
+    if (chunks_.empty()) {
+        chunks_ = cutIntoChunks(std::move(lines));
+        startsChangedFrom(0);
+    } else {
+        const RowPlace place =
+            index == count_ ? RowPlace{chunks_.size() - 1, chunks_.back().size()} : locate(index);
+        Chunk& chunk = chunks_[place.chunk];
+        if (chunk.size() + lines.size() <= kChunkRows) {
+            chunk.insert(place.offset, lines.begin(), lines.end());
+        } else {
+            // The new rows stay in a block of their own; the chunk's tail follows them.
+            std::vector<Chunk> fresh = cutIntoChunks(std::move(lines));
+            Chunk tail = chunk.splitOff(place.offset);
+            if (tail.size() > 0) {
+                fresh.push_back(std::move(tail));
+            }
+            const std::size_t last = place.chunk + fresh.size();
+            chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk) + 1,
+                           std::make_move_iterator(fresh.begin()),
+                           std::make_move_iterator(fresh.end()));
+            tidyChunk(last);
+            tidyChunk(place.chunk);
+        }
+        startsChangedFrom(place.chunk + 1);
+    }
+    count_ += n;
     bytes_ += added;
 }
 
 void TVelStrings::DeleteRange(int index, int count) {
-    if (index < 0 || count < 0 || index > Count() - count) {
+    if (index < 0 || count < 0 || index > count_ - count) {
         Error();
     }
-    const auto first = lines_.begin() + index;
-    const auto last = first + count;
-    for (auto it = first; it != last; ++it) {
-        bytes_ -= static_cast<int64_t>(it->size());
+    if (count == 0) {
+        return;
     }
-    lines_.erase(first, last);
+    const RowPlace place = locate(index);
+    auto left = static_cast<std::size_t>(count);
+    // The tail of the first chunk, then whole chunks, then the head of the last one.
+    Chunk& first = chunks_[place.chunk];
+    const std::size_t to = place.offset + std::min(left, first.size() - place.offset);
+    int64_t removed = bytesOf(first.begin() + place.offset, first.begin() + to);
+    left -= to - place.offset;
+    first.erase(place.offset, to);
+    std::size_t next = place.chunk + 1;
+    for (; left > 0 && chunks_[next].size() <= left; ++next) {
+        Chunk& whole = chunks_[next];
+        removed += bytesOf(whole.begin(), whole.end());
+        left -= whole.size();
+        whole.erase(0, whole.size());
+    }
+    if (left > 0) {
+        Chunk& last = chunks_[next];
+        removed += bytesOf(last.begin(), last.begin() + left);
+        last.erase(0, left);
+    }
+    chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk) + 1,
+                  chunks_.begin() + static_cast<std::ptrdiff_t>(next));
+    startsChangedFrom(place.chunk + 1);
+    count_ -= count;
+    bytes_ -= removed;
+    tidyChunk(place.chunk + 1);
+    tidyChunk(place.chunk);
+}
+
+void TVelStrings::InsertBytes(int index, int col, std::string_view bytes) {
+    std::string& row = rowAt(index);
+    const std::size_t at = std::min(static_cast<std::size_t>(std::max(col, 0)), row.size());
+    row.insert(at, bytes.data(), bytes.size());
+    bytes_ += static_cast<int64_t>(bytes.size());
+}
+
+void TVelStrings::EraseBytes(int index, int col, int count) {
+    std::string& row = rowAt(index);
+    const std::size_t at = std::min(static_cast<std::size_t>(std::max(col, 0)), row.size());
+    const std::size_t n = std::min(static_cast<std::size_t>(std::max(count, 0)), row.size() - at);
+    row.erase(at, n);
+    bytes_ -= static_cast<int64_t>(n);
+}
+
+void TVelStrings::AppendBytes(int index, std::string_view bytes) {
+    rowAt(index).append(bytes);
+    bytes_ += static_cast<int64_t>(bytes.size());
 }
 
 void TVelStrings::InsertText(int& index, std::string_view text) {
-    if (index < 0 || index > Count()) {
+    if (index < 0 || index > count_) {
         Error();
     }
     int64_t bytes = 0;
@@ -204,8 +496,10 @@ std::string TVelStrings::GetTextStr() const {
     }
     std::string text;
     text.reserve(static_cast<std::size_t>(bytes_));
-    for (const std::string& line : lines_) {
-        text.append(line);
+    for (const Chunk& chunk : chunks_) {
+        for (const std::string& line : chunk) {
+            text.append(line);
+        }
     }
     text.resize(text.size() - 2);
     return text;
@@ -222,13 +516,15 @@ void TVelStrings::SetTextStr(std::string_view text) {
 
 std::string TVelStrings::GetCommaText() const {
     std::string text;
-    for (const std::string& line : lines_) {
-        if (line.find_first_of(" ,") != std::string::npos) {
-            text.append(1, '"').append(line).append(1, '"');
-        } else {
-            text.append(line);
+    for (const Chunk& chunk : chunks_) {
+        for (const std::string& line : chunk) {
+            if (line.find_first_of(" ,") != std::string::npos) {
+                text.append(1, '"').append(line).append(1, '"');
+            } else {
+                text.append(line);
+            }
+            text.push_back(',');
         }
-        text.push_back(',');
     }
     if (!text.empty()) {
         text.pop_back();
@@ -260,8 +556,15 @@ void TVelStrings::SetCommaText(std::string_view text) {
 }
 
 int TVelStrings::IndexOf(std::string_view s) const {
-    const auto it = std::find(lines_.begin(), lines_.end(), s);
-    return it == lines_.end() ? -1 : static_cast<int>(it - lines_.begin());
+    int start = 0;
+    for (const Chunk& chunk : chunks_) {
+        const auto it = std::find(chunk.begin(), chunk.end(), s);
+        if (it != chunk.end()) {
+            return start + static_cast<int>(it - chunk.begin());
+        }
+        start += static_cast<int>(chunk.size());
+    }
+    return -1;
 }
 
 bool TVelStrings::LoadFromFile(const std::filesystem::path& fileName) {
@@ -298,15 +601,18 @@ bool TVelStrings::SaveToFile(const std::filesystem::path& fileName) const {
 }
 
 bool TVelStrings::SaveTo(platform::SafeFileWriter& writer) const {
-    if (lines_.empty()) {
+    if (count_ == 0) {
         lastError_ = "there are no lines to save";
         return false;
     }
     bool ok = writer.open();
-    for (std::size_t i = 0; ok && i + 1 < lines_.size(); ++i) {
-        ok = writer.write(lines_[i]);
+    const std::string& lastRow = chunks_.back()[chunks_.back().size() - 1];
+    for (auto chunk = chunks_.begin(); ok && chunk != chunks_.end(); ++chunk) {
+        for (auto row = chunk->begin(); ok && row != chunk->end() && row != &lastRow; ++row) {
+            ok = writer.write(*row);
+        }
     }
-    std::string_view last = lines_.back();
+    std::string_view last = lastRow;
     if (last.ends_with(kEndMark)) {
         last.remove_suffix(kEndMark.size());
     }
@@ -331,15 +637,21 @@ void TVelStrings::LoadFromStream(std::istream& stream) {
 
 void TVelStrings::SaveToStream(std::ostream& stream) const {
     int64_t remaining = bytes_ - 2;
-    for (std::size_t i = 0; remaining > 0 && i < lines_.size(); ++i) {
-        const auto n = std::min<int64_t>(remaining, static_cast<int64_t>(lines_[i].size()));
-        stream.write(lines_[i].data(), static_cast<std::streamsize>(n));
-        remaining -= n;
+    for (auto chunk = chunks_.begin(); remaining > 0 && chunk != chunks_.end(); ++chunk) {
+        for (auto row = chunk->begin(); remaining > 0 && row != chunk->end(); ++row) {
+            const auto n = std::min<int64_t>(remaining, static_cast<int64_t>(row->size()));
+            stream.write(row->data(), static_cast<std::streamsize>(n));
+            remaining -= n;
+        }
     }
 }
 
 void TVelStrings::Swap(TVelStrings& other) noexcept {
-    lines_.swap(other.lines_);
+    chunks_.swap(other.chunks_);
+    starts_.swap(other.starts_);
+    std::swap(staleFrom_, other.staleFrom_);
+    std::swap(hint_, other.hint_);
+    std::swap(count_, other.count_);
     std::swap(capacity_, other.capacity_);
     std::swap(bytes_, other.bytes_);
 }

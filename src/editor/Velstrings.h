@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -53,6 +54,8 @@ public:
     // Sum of the lengths of all lines, terminators included.
     int64_t ByteCount() const;
 
+    // The row at index. The reference lasts until rows are inserted or deleted or the
+    // row is replaced with Put; the in-place edits below change it where it stands.
     const std::string& Get(int index) const;
     virtual void Put(int index, std::string s);
     int Add(std::string s);
@@ -64,10 +67,17 @@ public:
     void AddStrings(const std::vector<std::string>& list);
     void Assign(const std::vector<std::string>& list);
 
-    // Inserts lines at index, moving the lines behind them once.
+    // Inserts lines at index in one pass; the rows behind them stay where they are.
     void InsertRange(int index, std::vector<std::string> lines);
     // Removes count lines from index.
     void DeleteRange(int index, int count);
+
+    // Inserts bytes into row index at byte col (clamped to the row), in place.
+    void InsertBytes(int index, int col, std::string_view bytes);
+    // Removes up to count bytes of row index from byte col (both clamped), in place.
+    void EraseBytes(int index, int col, int count);
+    // Appends bytes to row index, in place.
+    void AppendBytes(int index, std::string_view bytes);
 
     // Splits text into lines (each CR or NUL takes the byte after it as its second
     // terminator byte) and inserts them at index; index ends on the last line inserted.
@@ -102,6 +112,54 @@ public:
     [[noreturn]] virtual void Error() const;
 
 private:
+    using Rows = std::vector<std::string>;
+
+    // A run of consecutive rows. Rows taken over whole (a load, a layout, a long insert)
+    // stay in their block, which the chunks cut from it share; a chunk moves its rows
+    // into a vector of its own the first time it gains rows or loses inner ones.
+    class Chunk {
+    public:
+        Chunk() = default;
+        // Rows [first, first + count) of a block.
+        Chunk(std::shared_ptr<Rows> block, std::size_t first, std::size_t count);
+
+        std::size_t size() const { return size_; }
+        const std::string* begin() const { return rows_; }
+        const std::string* end() const { return rows_ + size_; }
+        const std::string& operator[](std::size_t i) const { return rows_[i]; }
+        std::string& operator[](std::size_t i) { return rows_[i]; }
+
+        // Inserts rows at `at`, moving them in.
+        void insert(std::size_t at, std::string row);
+        void insert(std::size_t at, Rows::iterator first, Rows::iterator last);
+        // Removes rows [from, to) and frees their bytes.
+        void erase(std::size_t from, std::size_t to);
+        // Moves the rows from `at` on into a new chunk.
+        Chunk splitOff(std::size_t at);
+        // Moves the rows of `next` behind these, leaving `next` empty.
+        void append(Chunk& next);
+
+    private:
+        // Makes the chunk hold its rows in own_ and answers them.
+        Rows& owned();
+        // Points rows_ and size_ at own_ again after own_ changed.
+        void ownChanged();
+
+        std::string* rows_ = nullptr; // own_.data() or the chunk's piece of block_
+        std::size_t size_ = 0;
+        Rows own_;
+        std::shared_ptr<Rows> block_;
+    };
+
+    // Where a row lives: its chunk and its offset in that chunk.
+    struct RowPlace {
+        std::size_t chunk = 0;
+        std::size_t offset = 0;
+    };
+
+    // Cuts rows into chunks that share them as one block, moving no row.
+    static std::vector<Chunk> cutIntoChunks(Rows rows);
+
     // Logical capacity before one more line is stored (may raise Error when full).
     void growForOne();
     // Logical capacity for `extra` more lines; raises Error beyond kMaxListSize.
@@ -112,7 +170,28 @@ private:
     // Loads with the given break rule, or with the one the file's first break implies.
     bool loadRows(const std::filesystem::path& fileName, std::optional<LineBreakKind> kind);
 
-    std::vector<std::string> lines_;
+    // Finds a row in one chunk, when that chunk's start row is known.
+    bool findInChunk(std::size_t chunk, int index, std::size_t& offset) const;
+    // The chunk and offset of an existing row (index already checked).
+    RowPlace locate(int index) const;
+    // Where a row inserted at index (0 to Count()) goes; opens the first chunk of an
+    // empty store and makes room in a full chunk.
+    RowPlace placeForOne(int index);
+    // The row at index, for an edit; raises Error for a bad index.
+    std::string& rowAt(int index);
+    // Recomputes the chunk start rows that are out of date.
+    void refreshStarts() const;
+    // Marks the start rows of the chunks from `chunk` on as out of date.
+    void startsChangedFrom(std::size_t chunk);
+    // Drops the chunk when empty; joins it with a neighbour when it is small and both
+    // fit in one chunk.
+    void tidyChunk(std::size_t chunk);
+
+    std::vector<Chunk> chunks_;       // the rows in order; no chunk is empty
+    mutable std::vector<int> starts_; // first row of each chunk, valid below staleFrom_
+    mutable std::size_t staleFrom_ = 0;
+    mutable std::size_t hint_ = 0; // chunk of the last row looked up
+    int count_ = 0;
     int capacity_ = 0;
     int64_t bytes_ = 0;
     mutable std::string lastError_;

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <utility>
 
@@ -86,6 +88,8 @@ void Canvas::resize(QSize size, qreal devicePixelRatio) {
 void Canvas::setGlyphPainterFactory(GlyphPainterFactory factory) {
     glyphFactory_ = std::move(factory);
     glyphs_.reset();
+    recentGlyphs_.clear();
+    tiles_.clear();
 }
 
 void Canvas::setPen(QColor color, int width) {
@@ -107,7 +111,19 @@ const FontMetricsInfo& Canvas::fontMetrics() const {
 
 const GlyphPainter& Canvas::glyphs() const {
     if (!glyphs_) {
-        glyphs_ = glyphFactory_ ? glyphFactory_(font_) : fontGlyphPainter(font_);
+        // Text and links switch between two fonts for every row drawn: the painters of
+        // the last few fonts are kept at hand.
+        const auto known = std::find_if(recentGlyphs_.begin(), recentGlyphs_.end(),
+                                        [this](const auto& entry) { return entry.first == font_; });
+        if (known != recentGlyphs_.end()) {
+            glyphs_ = known->second;
+        } else {
+            glyphs_ = glyphFactory_ ? glyphFactory_(font_) : fontGlyphPainter(font_);
+            if (recentGlyphs_.size() == kRecentFonts) {
+                recentGlyphs_.erase(recentGlyphs_.begin());
+            }
+            recentGlyphs_.emplace_back(font_, glyphs_);
+        }
     }
     return *glyphs_;
 }
@@ -120,9 +136,29 @@ void Canvas::fillRect(const QRect& rect, QColor color) {
     if (image_.isNull()) {
         return;
     }
-    QPainter painter(&image_);
-    painter.fillRect(rect, color);
+    if (directPixels()) {
+        fillPixels(rect, color.rgb());
+    } else {
+        QPainter painter(&image_);
+        painter.fillRect(rect, color);
+    }
     changed(rect);
+}
+
+bool Canvas::directPixels() const {
+    return image_.devicePixelRatio() == 1.0 && image_.format() == QImage::Format_RGB32;
+}
+
+void Canvas::fillPixels(const QRect& rect, QRgb color) {
+    // Written directly: a painter would hand big fills to worker threads, which costs
+    // more than the fill itself on rows of text.
+    const QRect target = rect & QRect(QPoint(0, 0), image_.size());
+    uchar* bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    for (int row = target.top(); row <= target.bottom(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(bits + row * stride);
+        std::fill(line + target.left(), line + target.right() + 1, color);
+    }
 }
 
 void Canvas::textOut(int x, int y, std::string_view bytes) {
@@ -162,6 +198,10 @@ void Canvas::drawText(int x, int y, const QRect* clip, std::string_view bytes) {
     const FontMetricsInfo& metrics = fontMetrics();
     const QRect box(x, y, lefts_.back() - x, metrics.height);
     const QRect area = clip ? *clip : box;
+    if (drawTextFromTiles(y, area, clip != nullptr)) {
+        changed(area);
+        return;
+    }
 
     QPainter painter(&image_);
     if (clip) {
@@ -189,23 +229,114 @@ void Canvas::drawText(int x, int y, const QRect* clip, std::string_view bytes) {
     changed(clip ? *clip : box.adjusted(-metrics.averageCharWidth, 0, metrics.averageCharWidth, 0));
 }
 
+size_t Canvas::TileKeyHash::operator()(const TileKey& key) const {
+    size_t h = std::hash<const void*>()(key.painter);
+    for (const size_t part :
+         {size_t(key.ch), size_t(key.width), size_t(key.text), size_t(key.background)}) {
+        h = h * 1000003u ^ part;
+    }
+    return h;
+}
+
+const QImage& Canvas::glyphTile(char16_t ch, int width, int height) {
+    const TileKey key{&glyphs(), ch, width, textColor_.rgb(), backgroundColor_.rgb()};
+    const auto found = tiles_.find(key);
+    if (found != tiles_.end()) {
+        return found->second;
+    }
+    if (tiles_.size() >= kMaxTiles) {
+        tiles_.clear();
+    }
+    // Drawn with room around the cell, to see whether the glyph stays inside it.
+    const int margin = std::max(height / 2, 1);
+    QImage roomy(width + 2 * margin, height + 2 * margin, image_.format());
+    roomy.fill(backgroundColor_);
+    QPainter painter(&roomy);
+    painter.setPen(textColor_);
+    const std::array<int, 2> lefts{margin, margin + width};
+    glyphs().draw(painter, margin, std::u16string_view(&ch, 1), lefts);
+    painter.end();
+    const QRect cell(margin, margin, width, height);
+    const QRgb paper = backgroundColor_.rgb();
+    bool inside = true;
+    for (int y = 0; y < roomy.height() && inside; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(roomy.constScanLine(y));
+        for (int x = 0; x < roomy.width(); ++x) {
+            if (line[x] != paper && !cell.contains(x, y)) {
+                inside = false;
+                break;
+            }
+        }
+    }
+    return tiles_.emplace(key, inside ? roomy.copy(cell) : QImage()).first->second;
+}
+
+bool Canvas::drawTextFromTiles(int y, const QRect& area, bool clipped) {
+    // Tiles hold whole device pixels of one cell: not for scaled pictures, and not for
+    // transparent text, which shows what lies under it.
+    if (!opaque_ || !directPixels()) {
+        return false;
+    }
+    const QRect target = area & QRect(QPoint(0, 0), image_.size());
+    if (target.isEmpty()) {
+        return true;
+    }
+    const int height = fontMetrics().height;
+    fillPixels(target, backgroundColor_.rgb());
+    uchar* bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    overhanging_.clear();
+    for (size_t i = 0; i < chars_.size(); ++i) {
+        const int left = lefts_[i];
+        const int right = lefts_[i + 1];
+        if (right <= target.left()) {
+            continue;
+        }
+        if (left > target.right()) {
+            break;
+        }
+        const QImage& tile = glyphTile(chars_[i], right - left, height);
+        if (tile.isNull()) {
+            overhanging_.push_back(i);
+            continue;
+        }
+        const QRect cell = QRect(left, y, right - left, height) & target;
+        for (int row = cell.top(); row <= cell.bottom(); ++row) {
+            const auto* from = reinterpret_cast<const QRgb*>(tile.constScanLine(row - y));
+            auto* to = reinterpret_cast<QRgb*>(bits + row * stride);
+            std::copy_n(from + (cell.left() - left), cell.width(), to + cell.left());
+        }
+    }
+    if (!overhanging_.empty()) {
+        // Without a clip rectangle such a glyph shows whole, as it does elsewhere.
+        QPainter painter(&image_);
+        if (clipped) {
+            painter.setClipRect(target);
+        }
+        painter.setPen(textColor_);
+        for (const size_t i : overhanging_) {
+            glyphs().draw(painter, y, std::u16string_view(chars_).substr(i, 1),
+                          std::span<const int>(lefts_).subspan(i, 2));
+        }
+    }
+    return true;
+}
+
 void Canvas::lineTo(QPoint point) {
     const QPoint from = std::exchange(position_, point);
     if (image_.isNull() || from == point) {
         return;
     }
-    QPainter painter(&image_);
-    if (lineClip_) {
-        painter.setClipRect(*lineClip_);
-    }
     if (penWidth_ == 1) {
-        forEachLinePixel(from, point,
-                         [&](QPoint p) { painter.fillRect(QRect(p, QSize(1, 1)), penColor_); });
+        plotLine(from, point, false);
     } else {
+        QPainter painter(&image_);
+        if (lineClip_) {
+            painter.setClipRect(*lineClip_);
+        }
         painter.setPen(QPen(penColor_, penWidth_, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(from, point);
     }
-    painter.end();
     changed(lineBounds(from, point, penWidth_));
 }
 
@@ -213,18 +344,30 @@ void Canvas::dottedLine(QPoint from, QPoint to) {
     if (image_.isNull() || from == to) {
         return;
     }
-    QPainter painter(&image_);
-    if (lineClip_) {
-        painter.setClipRect(*lineClip_);
+    plotLine(from, to, true);
+    changed(lineBounds(from, to, 1));
+}
+
+void Canvas::plotLine(QPoint from, QPoint to, bool dotted) {
+    const QRect bounds = lineClip_ ? *lineClip_ & rect() : rect();
+    if (directPixels()) {
+        const QRgb color = penColor_.rgb();
+        forEachLinePixel(from, to, [&](QPoint p) {
+            if ((!dotted || dotPhase_ == 0) && bounds.contains(p)) {
+                reinterpret_cast<QRgb*>(image_.scanLine(p.y()))[p.x()] = color;
+            }
+            dotPhase_ ^= dotted ? 1 : 0;
+        });
+        return;
     }
+    QPainter painter(&image_);
+    painter.setClipRect(bounds);
     forEachLinePixel(from, to, [&](QPoint p) {
-        if (dotPhase_ == 0) {
+        if (!dotted || dotPhase_ == 0) {
             painter.fillRect(QRect(p, QSize(1, 1)), penColor_);
         }
-        dotPhase_ ^= 1;
+        dotPhase_ ^= dotted ? 1 : 0;
     });
-    painter.end();
-    changed(lineBounds(from, to, 1));
 }
 
 void Canvas::setPixel(QPoint point, QColor color) {

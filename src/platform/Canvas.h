@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class QWidget;
@@ -94,6 +95,18 @@ private:
     const GlyphPainter& glyphs() const;
     void layOut(int x, std::string_view bytes) const;
     void drawText(int x, int y, const QRect* clip, std::string_view bytes);
+    // Opaque text from ready-made cells: each character drawn once per colour pair
+    // into a tile of its cell, then copied. Answers false when tiles cannot be used.
+    bool drawTextFromTiles(int y, const QRect& area, bool clipped);
+    // Whether pixels can be written directly: one device pixel per pixel, 32 bits each.
+    bool directPixels() const;
+    void fillPixels(const QRect& rect, QRgb color);
+    // The pixels of a one-pixel line in the pen colour, within the line clip; dotted
+    // lines skip every other pixel, their phase running on.
+    void plotLine(QPoint from, QPoint to, bool dotted);
+    // The tile of a character in the current colours; a null image for a glyph that
+    // reaches out of its cell, which is drawn over its neighbours instead.
+    const QImage& glyphTile(char16_t ch, int width, int height);
     void changed(const QRect& rect) const;
 
     Invalidate invalidate_;
@@ -114,6 +127,23 @@ private:
 
     // Made for the selected font on first use.
     mutable std::shared_ptr<const GlyphPainter> glyphs_;
+    static constexpr size_t kRecentFonts = 4;
+    mutable std::vector<std::pair<QFont, std::shared_ptr<const GlyphPainter>>> recentGlyphs_;
+    struct TileKey {
+        const GlyphPainter* painter;
+        char16_t ch;
+        int width;
+        QRgb text;
+        QRgb background;
+        bool operator==(const TileKey&) const = default;
+    };
+    struct TileKeyHash {
+        size_t operator()(const TileKey& key) const;
+    };
+    static constexpr size_t kMaxTiles = 16384;
+    std::unordered_map<TileKey, QImage, TileKeyHash> tiles_;
+    // Characters of the text being drawn whose glyphs reach out of their cells.
+    std::vector<size_t> overhanging_;
     // Scratch for laying out one textOut: the characters and their cell edges.
     mutable std::u16string chars_;
     mutable std::vector<int> lefts_;

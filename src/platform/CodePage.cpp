@@ -155,6 +155,20 @@ std::u16string CodePage::toUnicode(std::string_view bytes, bool singleByte) cons
     return text;
 }
 
+std::u16string CodePage::toPlainUnicode(std::string_view bytes) const {
+    std::u16string text = toUnicode(bytes);
+    // The control pictures (U+2400 + byte, U+2421 for DEL) never come from the code
+    // page itself, so each stands for exactly one control byte.
+    for (char16_t& unit : text) {
+        if (unit >= 0x2400 && unit < 0x2420) {
+            unit = char16_t(unit - 0x2400);
+        } else if (unit == 0x2421) {
+            unit = 0x7F;
+        }
+    }
+    return text;
+}
+
 uint16_t CodePage::encode(char32_t ch) const {
     if (ch < 0x80) {
         return uint16_t(ch);

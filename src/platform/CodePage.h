@@ -37,6 +37,10 @@ public:
     // character.
     std::u16string toUnicode(std::string_view bytes, bool singleByte = false) const;
 
+    // Bytes to plain text for other programs and files: as toUnicode, but control
+    // bytes stay the control characters they are (a tab, a line break).
+    std::u16string toPlainUnicode(std::string_view bytes) const;
+
     // Unicode to code-page bytes, for text that comes from outside (clipboard, input
     // method, file names). Characters the code page cannot hold become "?"; a
     // surrogate pair counts as one character.

@@ -159,20 +159,9 @@ void writeValue(QStringList& lines, const QString& section, const QString& key,
     lines.append(key + u'=' + value);
 }
 
-// CodePage::toUnicode shows control bytes as Control Pictures (U+2400 + byte, U+2421
-// for DEL), which the code page itself never produces; settings text wants the
-// control characters back, a tab above all.
 QString decodeCodePage(QByteArrayView bytes) {
-    std::u16string text =
-        CodePage::ansi().toUnicode(std::string_view(bytes.data(), size_t(bytes.size())));
-    for (char16_t& unit : text) {
-        if (unit >= 0x2400 && unit < 0x2420) {
-            unit = char16_t(unit - 0x2400);
-        } else if (unit == 0x2421) {
-            unit = 0x7F;
-        }
-    }
-    return QString::fromStdU16String(text);
+    return QString::fromStdU16String(
+        CodePage::ansi().toPlainUnicode(std::string_view(bytes.data(), size_t(bytes.size()))));
 }
 
 // The lines of the file, without their line ends (CR LF or LF).

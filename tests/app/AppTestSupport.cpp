@@ -6,6 +6,10 @@
 
 #include <ostream>
 
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace lumarik::test {
 
 app::ApplicationWindows startApp(const std::filesystem::path& settings,
@@ -14,6 +18,9 @@ app::ApplicationWindows startApp(const std::filesystem::path& settings,
     options.settingsPath = QString::fromStdString(settings.string());
     options.commandLineFile = commandLineFile;
     app::ApplicationWindows windows = app::startApplication(options);
+    // A modal file dialog would hang the run: both answer as if cancelled.
+    windows.FormEditor->OpenDialog1 = [](const QString&) { return QString(); };
+    windows.FormEditor->SaveDialog1 = [](const QString&) { return QString(); };
     QTest::qWait(1);
     return windows;
 }

@@ -6,15 +6,20 @@
 #include <QString>
 
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
 class QAction;
 class QMenu;
 
+// Failure messages show a QString as its text.
+void PrintTo(const QString& text, std::ostream* out);
+
 namespace lumarik::test {
 
-// The program's windows, started as main() starts them, with the settings file given.
+// The program's windows, started as main() starts them, with the settings file given;
+// the file dialogs answer as if cancelled.
 app::ApplicationWindows startApp(const std::filesystem::path& settings,
                                  const QString& commandLineFile = {});
 

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "editor/Velstrings.h"
+#include "support/TempDir.h"
 
 using namespace lumarik::editor;
 using namespace std::string_literals;
@@ -60,6 +63,42 @@ void expectIndexError(TVelStrings& store, const std::function<void()>& operation
     EXPECT_EQ(rowsOf(store), before);
     EXPECT_EQ(store.Capacity(), capacity);
     EXPECT_EQ(store.ByteCount(), bytes);
+}
+
+// Rows "r<n>\r\n" of varying length for n in [first, first + count).
+Rows numberedRows(int first, int count) {
+    Rows rows;
+    for (int n = first; n < first + count; ++n) {
+        rows.push_back("r" + std::to_string(n) + std::string(static_cast<std::size_t>(n % 7), '.') +
+                       "\r\n");
+    }
+    return rows;
+}
+
+Rows concat(Rows a, const Rows& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+int64_t sumOfLengths(const Rows& rows) {
+    int64_t sum = 0;
+    for (const std::string& row : rows) {
+        sum += static_cast<int64_t>(row.size());
+    }
+    return sum;
+}
+
+// Compares the store with a model, row by row: first in order, then from the back, so
+// that both the walk and the lookup of far rows are checked.
+void expectRows(const TVelStrings& store, const Rows& model) {
+    ASSERT_EQ(store.Count(), static_cast<int>(model.size()));
+    ASSERT_EQ(store.ByteCount(), sumOfLengths(model));
+    for (int i = 0; i < store.Count(); ++i) {
+        ASSERT_EQ(store.Get(i), model[static_cast<std::size_t>(i)]) << "row " << i;
+    }
+    for (int i = store.Count() - 1; i >= 0; i -= 97) {
+        ASSERT_EQ(store.Get(i), model[static_cast<std::size_t>(i)]) << "row " << i;
+    }
 }
 
 Rows splitBySetTextStr(std::string_view text) {
@@ -340,5 +379,318 @@ TEST(LineStore, ByteCountFollowsEveryKindOfEdit) {
     store.SetCount(6);
     store.AddStrings({"tail\0\0"s});
     EXPECT_EQ(store.ByteCount(), sumOfLengths(store));
+    expectInvariants(store);
+}
+
+TEST(LineStore, InsertAndDeleteAtEveryRowKeepTheNeighbours) {
+    // A load fills its chunks part way, appending fills them up. Each store gets a row
+    // inserted and deleted again in front of every row, from the first row on and from
+    // the last one back, so every chunk edge is met and full chunks split on either side.
+    const Rows original = numberedRows(0, 5000);
+    std::string text;
+    for (const std::string& row : original) {
+        text += row;
+    }
+    const int64_t bytes = sumOfLengths(original);
+    for (const bool appended : {false, true}) {
+        for (const bool backwards : {false, true}) {
+            SCOPED_TRACE(appended ? "appended" : "loaded");
+            SCOPED_TRACE(backwards ? "backwards" : "forwards");
+            TVelStrings store;
+            if (appended) {
+                fill(store, original);
+            } else {
+                store.SetTextStr(text);
+            }
+            // A full walk first, so that later lookups trust what they learnt here.
+            ASSERT_NO_FATAL_FAILURE(expectRows(store, original));
+            for (int step = 0; step <= 5000; ++step) {
+                const int index = backwards ? 5000 - step : step;
+                SCOPED_TRACE(index);
+                store.Insert(index, "new\r\n");
+                ASSERT_EQ(store.Count(), 5001);
+                ASSERT_EQ(store.ByteCount(), bytes + 5);
+                ASSERT_EQ(store.Get(index), "new\r\n");
+                if (index > 0) {
+                    ASSERT_EQ(store.Get(index - 1), original[index - 1]);
+                }
+                if (index < 5000) {
+                    ASSERT_EQ(store.Get(index + 1), original[index]);
+                    ASSERT_EQ(store.Get(5000), original.back());
+                }
+                store.Delete(index);
+                ASSERT_EQ(store.ByteCount(), bytes);
+                if (index < 5000) {
+                    ASSERT_EQ(store.Get(index), original[index]);
+                }
+            }
+            ASSERT_NO_FATAL_FAILURE(expectRows(store, original));
+        }
+    }
+}
+
+TEST(LineStore, ManyInsertsSplitChunksAndDeletesEmptyThem) {
+    Rows model = numberedRows(0, 10);
+    TVelStrings store;
+    fill(store, model);
+    // Every insert lands in the middle, so full chunks split again and again.
+    for (int n = 100; n < 5100; ++n) {
+        const auto middle = static_cast<int>(model.size() / 2);
+        store.Insert(middle, "m" + std::to_string(n) + "\r\n");
+        model.insert(model.begin() + middle, "m" + std::to_string(n) + "\r\n");
+    }
+    ASSERT_NO_FATAL_FAILURE(expectRows(store, model));
+    // Deleting them again from both ends of the inserted block empties chunks.
+    for (int k = 0; model.size() > 10; ++k) {
+        const int index = k % 2 == 0 ? 5 : static_cast<int>(model.size()) - 6;
+        store.Delete(index);
+        model.erase(model.begin() + index);
+        if (k % 1000 == 0) {
+            ASSERT_NO_FATAL_FAILURE(expectRows(store, model));
+        }
+    }
+    EXPECT_EQ(rowsOf(store), numberedRows(0, 10));
+    expectInvariants(store);
+
+    store.DeleteRange(0, store.Count());
+    EXPECT_EQ(store.Count(), 0);
+    EXPECT_EQ(store.ByteCount(), 0);
+    expectIndexError(
+        store, [&] { (void)store.Get(0); }, "Get after deleting everything");
+    store.Add("again\0\0"s);
+    EXPECT_EQ(rowsOf(store), (Rows{"again\0\0"s}));
+}
+
+TEST(LineStore, RangesAcrossChunksMoveNothingOutOfOrder) {
+    const Rows original = numberedRows(0, 6000);
+    TVelStrings store;
+    store.Assign(original);
+    Rows model = original;
+
+    // A range bigger than a chunk, into the middle of one.
+    const Rows big = numberedRows(100000, 5000);
+    store.InsertRange(2500, big);
+    model.insert(model.begin() + 2500, big.begin(), big.end());
+    ASSERT_NO_FATAL_FAILURE(expectRows(store, model));
+
+    // Small ranges at the front, the end, and just before a deleted range's edge.
+    store.InsertRange(0, numberedRows(200000, 3));
+    const Rows front = numberedRows(200000, 3);
+    model.insert(model.begin(), front.begin(), front.end());
+    store.InsertRange(store.Count(), numberedRows(300000, 2000));
+    const Rows tail = numberedRows(300000, 2000);
+    model.insert(model.end(), tail.begin(), tail.end());
+    ASSERT_NO_FATAL_FAILURE(expectRows(store, model));
+
+    // Deletes that start and end inside chunks, that take whole chunks, and all rows
+    // but the first and last.
+    for (const auto& [index, count] : {std::pair{1000, 4000}, std::pair{10, 1}, std::pair{0, 3000},
+                                       std::pair{2000, 2048}, std::pair{1, 0}}) {
+        SCOPED_TRACE(index);
+        store.DeleteRange(index, count);
+        model.erase(model.begin() + index, model.begin() + index + count);
+        ASSERT_NO_FATAL_FAILURE(expectRows(store, model));
+    }
+    store.DeleteRange(1, store.Count() - 2);
+    EXPECT_EQ(rowsOf(store), (Rows{model.front(), model.back()}));
+    expectInvariants(store);
+
+    store.SetCount(7000);
+    EXPECT_EQ(store.Get(6999), "");
+    // Shrinking the last chunk until it joins the one before it.
+    for (int count = 7000; count > 5000; count -= 300) {
+        store.SetCount(count);
+        EXPECT_EQ(store.Get(count - 1), "");
+        EXPECT_EQ(store.Get(count / 2), "");
+    }
+    EXPECT_EQ(store.Get(1), model.back());
+    store.SetCount(3);
+    EXPECT_EQ(rowsOf(store), (Rows{model.front(), model.back(), ""}));
+    expectInvariants(store);
+}
+
+TEST(LineStore, SwapCarriesBigStoresWhole) {
+    // One store has just had a row inserted at its front; the other was read to its
+    // end. Each must find its rows after the exchange. (A load and appends lay out
+    // their chunks differently.)
+    TVelStrings edited;
+    edited.Assign(numberedRows(0, 7000));
+    EXPECT_EQ(edited.Get(6500), numberedRows(6500, 1).front());
+    edited.Insert(0, "x\r\n");
+    TVelStrings read;
+    fill(read, numberedRows(0, 4000));
+    EXPECT_EQ(read.Get(3999), numberedRows(3999, 1).front());
+
+    edited.Swap(read);
+    ASSERT_NO_FATAL_FAILURE(expectRows(read, concat({"x\r\n"}, numberedRows(0, 7000))));
+    ASSERT_NO_FATAL_FAILURE(expectRows(edited, numberedRows(0, 4000)));
+    expectInvariants(edited);
+    expectInvariants(read);
+
+    read.Insert(4000, "y\r\n");
+    edited.Delete(0);
+    EXPECT_EQ(read.Get(4000), "y\r\n");
+    EXPECT_EQ(read.Get(7001), numberedRows(6999, 1).front());
+    EXPECT_EQ(edited.Get(0), numberedRows(1, 1).front());
+    EXPECT_EQ(edited.Get(3998), numberedRows(3999, 1).front());
+}
+
+TEST(LineStore, ByteEditsChangeTheRowInPlace) {
+    TVelStrings store;
+    store.Assign(numberedRows(0, 3000));
+    const std::string& row = store.Get(2500);
+    ASSERT_EQ(row, "r2500.\r\n");
+    const int64_t bytes = store.ByteCount();
+
+    store.InsertBytes(2500, 1, "ab");
+    EXPECT_EQ(row, "rab2500.\r\n");
+    store.EraseBytes(2500, 0, 3);
+    EXPECT_EQ(row, "2500.\r\n");
+    store.AppendBytes(2500, "\x82\xA0");
+    EXPECT_EQ(row, "2500.\r\n\x82\xA0");
+    // Rows inserted or deleted in other chunks leave the reference alone.
+    store.Insert(10, "x\r\n");
+    store.Delete(0);
+    EXPECT_EQ(&store.Get(2500), &row);
+    EXPECT_EQ(store.ByteCount(), bytes + 1 + 3 - 4);
+
+    // Columns and counts are clamped to the row.
+    store.InsertBytes(0, 1000, "<end>");
+    EXPECT_EQ(store.Get(0), "r1.\r\n<end>");
+    store.InsertBytes(0, -5, "<");
+    EXPECT_EQ(store.Get(0), "<r1.\r\n<end>");
+    store.EraseBytes(0, 6, 1000);
+    EXPECT_EQ(store.Get(0), "<r1.\r\n");
+    store.EraseBytes(0, 100, 2);
+    store.EraseBytes(0, 1, -3);
+    store.EraseBytes(0, -2, 1);
+    EXPECT_EQ(store.Get(0), "r1.\r\n");
+    // A row's own bytes inserted into it.
+    store.InsertBytes(0, 2, store.Get(0));
+    EXPECT_EQ(store.Get(0), "r1r1.\r\n.\r\n");
+    EXPECT_EQ(store.ByteCount(), sumOfLengths(store));
+
+    const int count = store.Count();
+    expectIndexError(
+        store, [&] { store.InsertBytes(count, 0, "x"); }, "InsertBytes(Count)");
+    expectIndexError(
+        store, [&] { store.InsertBytes(-1, 0, "x"); }, "InsertBytes(-1)");
+    expectIndexError(
+        store, [&] { store.EraseBytes(count, 0, 1); }, "EraseBytes(Count)");
+    expectIndexError(
+        store, [&] { store.AppendBytes(-1, "x"); }, "AppendBytes(-1)");
+    TVelStrings empty;
+    expectIndexError(
+        empty, [&] { empty.AppendBytes(0, "x"); }, "AppendBytes on an empty store");
+}
+
+TEST(LineStore, WholeTextOfAnEditedStoreWalksEveryChunk) {
+    TVelStrings store;
+    store.Assign(numberedRows(0, 5000));
+    store.InsertRange(1700, numberedRows(9000, 3000));
+    store.DeleteRange(100, 1500);
+    store.Add("last\0\0"s);
+    const Rows model = rowsOf(store);
+    std::string text;
+    for (const std::string& row : model) {
+        text += row;
+    }
+    text.resize(text.size() - 2);
+
+    EXPECT_EQ(store.GetTextStr(), text);
+    std::ostringstream stream;
+    store.SaveToStream(stream);
+    EXPECT_EQ(stream.str(), text);
+    const lumarik::test::TempDir dir;
+    ASSERT_TRUE(store.SaveToFile(dir.file("out.txt"))) << store.LastError();
+    EXPECT_EQ(lumarik::test::readBytes(dir.file("out.txt")), text);
+
+    EXPECT_EQ(store.IndexOf(numberedRows(9999, 1).front()), 1700 - 1500 + 999);
+    EXPECT_EQ(store.IndexOf("last\0\0"s), store.Count() - 1);
+    EXPECT_EQ(store.IndexOf("r50.\r\n"), 50);
+    std::string comma;
+    for (const std::string& row : model) {
+        comma += row + ",";
+    }
+    comma.pop_back();
+    EXPECT_EQ(store.GetCommaText(), comma);
+}
+
+// Random edits of every kind, each checked against the same edit of a plain vector.
+TEST(LineStore, RandomEditsMatchAPlainVector) {
+    std::mt19937 random(20240611);
+    const auto below = [&](std::size_t n) {
+        return n == 0 ? std::size_t{0} : static_cast<std::size_t>(random() % n);
+    };
+    TVelStrings store;
+    Rows model = numberedRows(0, 4000);
+    store.Assign(model);
+    int next = 10000;
+    for (int step = 0; step < 3000; ++step) {
+        SCOPED_TRACE(step);
+        const std::size_t size = model.size();
+        const int at = static_cast<int>(below(size + 1));
+        const std::size_t kind = below(model.size() > 12000 ? 6 : 10);
+        if (size == 0 || kind >= 8) {
+            // Grows: one row, a few rows, or a range bigger than a chunk.
+            const Rows rows = numberedRows(next, static_cast<int>(kind == 9 ? below(3000) : 1));
+            next += 3000;
+            store.InsertRange(at, rows);
+            model.insert(model.begin() + at, rows.begin(), rows.end());
+            continue;
+        }
+        const int row = static_cast<int>(below(size));
+        const auto col = static_cast<int>(below(model[static_cast<std::size_t>(row)].size() + 3));
+        std::string& modelRow = model[static_cast<std::size_t>(row)];
+        switch (kind) {
+        case 0:
+            store.Delete(row);
+            model.erase(model.begin() + row);
+            break;
+        case 1: {
+            const auto count = static_cast<int>(below(std::min<std::size_t>(size - row, 2500) + 1));
+            store.DeleteRange(row, count);
+            model.erase(model.begin() + row, model.begin() + row + count);
+            break;
+        }
+        case 2:
+            store.Put(row, "put" + std::to_string(step));
+            modelRow = "put" + std::to_string(step);
+            break;
+        case 3:
+        case 4:
+            store.InsertBytes(row, col, "\x88\x9F");
+            modelRow.insert(std::min<std::size_t>(col, modelRow.size()), "\x88\x9F");
+            break;
+        case 5: {
+            const auto count = static_cast<int>(below(4));
+            store.EraseBytes(row, col, count);
+            if (static_cast<std::size_t>(col) < modelRow.size()) {
+                modelRow.erase(static_cast<std::size_t>(col), static_cast<std::size_t>(count));
+            }
+            break;
+        }
+        case 6:
+            store.AppendBytes(row, "+");
+            modelRow += "+";
+            break;
+        default: {
+            const std::size_t count = below(size + 100);
+            store.SetCount(static_cast<int>(count));
+            model.resize(count);
+            break;
+        }
+        }
+        ASSERT_EQ(store.Count(), static_cast<int>(model.size()));
+        ASSERT_EQ(store.ByteCount(), sumOfLengths(model));
+        if (!model.empty()) {
+            const std::size_t probe = below(model.size());
+            ASSERT_EQ(store.Get(static_cast<int>(probe)), model[probe]);
+        }
+        if (step % 10 == 0) {
+            ASSERT_NO_FATAL_FAILURE(expectRows(store, model));
+        }
+    }
+    ASSERT_NO_FATAL_FAILURE(expectRows(store, model));
     expectInvariants(store);
 }

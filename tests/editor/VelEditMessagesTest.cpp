@@ -180,6 +180,54 @@ TEST(VelEditMessages, SelectionMessagesUseValidPositions) {
     EXPECT_FALSE(ed.edit.Modified);
 }
 
+TEST(VelEditMessages, ClipboardMessagesCutCopyAndPaste) {
+    BlockEditor ed;
+    ed.showText("abcd\r\nefgh");
+    send(ed.edit, EM_SETSEL, PackPosition(1, 0), static_cast<LParam>(PackPosition(3, 0)));
+    EXPECT_EQ(send(ed.edit, WM_COPY), 0);
+    EXPECT_EQ(ed.edit.Text(), "abcd\r\nefgh") << "copy changes nothing";
+    EXPECT_EQ(send(ed.edit, WM_CUT), 0);
+    EXPECT_EQ(ed.edit.Text(), "ad\r\nefgh");
+    send(ed.edit, EM_SETSEL, PackPosition(2, 1), static_cast<LParam>(PackPosition(2, 1)));
+    EXPECT_EQ(send(ed.edit, WM_PASTE), 0);
+    EXPECT_EQ(ed.edit.Text(), "ad\r\nefbcgh");
+    ed.edit.SetReadOnly(true);
+    send(ed.edit, EM_SETSEL, PackPosition(0, 0), static_cast<LParam>(PackPosition(2, 0)));
+    send(ed.edit, WM_CUT);
+    send(ed.edit, WM_PASTE);
+    EXPECT_EQ(ed.edit.Text(), "ad\r\nefbcgh") << "read-only text is not changed";
+}
+
+TEST(VelEditMessages, EveryChangeIsBroadcastAfterTheEventLoopRuns) {
+    const MessageId change = registerWindowMessage(kChangeMessageName);
+    class Recorder : public MessageTarget {
+    public:
+        explicit Recorder(MessageId id) : id_(id) {}
+        MessageResult handleMessage(MessageId msg, WParam wParam, LParam) override {
+            if (msg == id_) {
+                received.push_back(wParam);
+            }
+            return 0;
+        }
+        std::vector<WParam> received;
+
+    private:
+        MessageId id_;
+    } recorder(change);
+    const TopLevelMessageRegistration registration(recorder);
+    BlockEditor ed;
+    ed.showText("abc");
+    int changes = 0;
+    ed.edit.OnChange = [&](TVelEdit&) { ++changes; };
+    ed.edit.TypeText("x");
+    ed.edit.DeleteCharLeft();
+    ed.edit.Undo();
+    EXPECT_EQ(changes, 3) << "OnChange is raised at once";
+    EXPECT_TRUE(recorder.received.empty()) << "the broadcast is posted, not sent";
+    QApplication::processEvents();
+    EXPECT_EQ(recorder.received, std::vector<WParam>(3, 0));
+}
+
 TEST(VelEditMessages, CaretPositionMessagesPackClampedHalves) {
     BlockEditor ed;
     ed.edit.SetWordWrap(false);
@@ -317,9 +365,10 @@ TEST(VelEditMessages, CompositionIsAnnouncedAndItsPreeditStaysOutOfTheText) {
     const QImage screen = ed.edit.grab().toImage().convertToFormat(before.format());
     EXPECT_NE(screen.copy(at), before.copy(at));
 
+    // Cancelled: nothing is committed.
     QInputMethodEvent end;
-    end.setCommitString(QStringLiteral("x"));
     QApplication::sendEvent(&ed.edit, &end);
+    EXPECT_EQ(ed.edit.Text(), "abc\r\ndef");
     EXPECT_FALSE(ed.edit.Composing);
     EXPECT_EQ(changed, 1);
     QApplication::processEvents();

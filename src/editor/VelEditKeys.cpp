@@ -1,0 +1,292 @@
+// TVelEdit: the key-down dispatch, typed characters, key-up, and the small key
+// commands (caret re-show, Esc, the Convert key).
+#include "editor/VelEdit.h"
+
+#include <QKeyEvent>
+
+#include <string>
+
+#include "editor/RowPositions.h"
+#include "platform/CodePage.h"
+
+namespace lumarik::editor {
+
+namespace {
+
+// Sets a flag for a scope and gives it back its value at the end.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag), saved_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = saved_; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+    bool saved_;
+};
+
+// Ctrl held: the Ctrl commands; any other key only brings the caret back into view.
+void ctrlCommand(TVelEdit& edit, int key) {
+    switch (key) {
+    case Qt::Key_Backspace:
+        edit.DeleteWordLeft();
+        break;
+    case Qt::Key_Delete:
+        edit.DeleteWordRight();
+        break;
+    case Qt::Key_Insert:
+    case Qt::Key_C:
+        edit.CopyToClipboard();
+        break;
+    case Qt::Key_V:
+        edit.PasteFromClipboard();
+        break;
+    case Qt::Key_X:
+        edit.CutToClipboard();
+        break;
+    case Qt::Key_Z:
+        edit.Undo();
+        break;
+    case Qt::Key_A:
+        edit.SelectAll();
+        break;
+    case Qt::Key_Home:
+        edit.TextStart();
+        break;
+    case Qt::Key_End:
+        edit.TextEnd();
+        break;
+    case Qt::Key_Left:
+        edit.CaretLeft(true);
+        break;
+    case Qt::Key_Right:
+        edit.CaretRight(true);
+        break;
+    case Qt::Key_Comma:
+        edit.LineStart();
+        break;
+    case Qt::Key_Period:
+        edit.LineEnd();
+        break;
+    default:
+        edit.CaretReshow(true);
+        break;
+    }
+}
+
+// Ctrl up: the moves within a line.
+void lineMove(TVelEdit& edit, int key) {
+    switch (key) {
+    case Qt::Key_Home:
+        edit.LineStart();
+        break;
+    case Qt::Key_End:
+        edit.LineEnd();
+        break;
+    case Qt::Key_Left:
+        edit.CaretLeft(false);
+        break;
+    case Qt::Key_Right:
+        edit.CaretRight(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void shiftCommand(TVelEdit& edit, int key) {
+    if (key == Qt::Key_Insert) {
+        edit.PasteFromClipboard();
+    } else if (key == Qt::Key_Delete) {
+        edit.CutToClipboard();
+    }
+}
+
+// Neither Shift nor Ctrl held.
+void plainCommand(TVelEdit& edit, int key) {
+    switch (key) {
+    case Qt::Key_Backspace:
+        edit.DeleteCharLeft();
+        break;
+    case Qt::Key_Insert:
+        edit.InsMode = !edit.InsMode;
+        if (edit.OnChangeInsMode) {
+            edit.OnChangeInsMode(edit, edit.InsMode);
+        }
+        break;
+    case Qt::Key_Delete:
+        edit.DeleteChar();
+        break;
+    case Qt::Key_Henkan:
+        edit.ImeReconvert();
+        break;
+    case Qt::Key_Muhenkan:
+        edit.CaretReshow(true);
+        break;
+    default:
+        break;
+    }
+}
+
+// Whatever the modifiers: these keys act as the plain key.
+void anyModifierCommand(TVelEdit& edit, int key) {
+    switch (key) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        edit.InsertTab();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        edit.NewLine();
+        break;
+    case Qt::Key_Escape:
+        edit.CancelHighlight();
+        break;
+    case Qt::Key_PageUp:
+        edit.PageMove(-1);
+        break;
+    case Qt::Key_PageDown:
+        edit.PageMove(1);
+        break;
+    case Qt::Key_Up:
+        edit.CaretUpDown(-1);
+        break;
+    case Qt::Key_Down:
+        edit.CaretUpDown(1);
+        break;
+    default:
+        break;
+    }
+}
+
+bool isTypedByte(unsigned char byte) {
+    return (byte >= 0x20 && byte <= 0x7E) || (byte >= 0xA0 && byte <= 0xDF);
+}
+
+// The code-page bytes a typed text inserts: one printable single byte (space to
+// tilde, half-width katakana) or one whole double-byte character. Controls, DEL and
+// characters the code page lacks insert nothing.
+std::string typedBytes(const QString& text) {
+    if (text.isEmpty()) {
+        return {};
+    }
+    const platform::CodePage& codePage = platform::CodePage::ansi();
+    std::string bytes = codePage.fromUnicode(text.toStdU16String());
+    if (bytes == "?" && text != QStringLiteral("?")) {
+        return {};
+    }
+    const bool single = bytes.size() == 1 && isTypedByte(static_cast<unsigned char>(bytes[0]));
+    const bool pair =
+        bytes.size() == 2 && codePage.isLeadByte(static_cast<unsigned char>(bytes[0]));
+    return single || pair ? bytes : std::string();
+}
+
+} // namespace
+
+void TVelEdit::KeyDown(int key, Qt::KeyboardModifiers shift) {
+    const FlagScope inKeyDown(InKeyDown);
+    const bool ctrl = shift.testFlag(Qt::ControlModifier);
+    const bool shiftDown = shift.testFlag(Qt::ShiftModifier);
+    // One key may act in several steps: Ctrl+Shift+Insert copies, then pastes.
+    if (ctrl) {
+        ctrlCommand(*this, key);
+    } else {
+        lineMove(*this, key);
+    }
+    if (shiftDown) {
+        shiftCommand(*this, key);
+    }
+    if (!shiftDown && !ctrl) {
+        plainCommand(*this, key);
+    }
+    anyModifierCommand(*this, key);
+}
+
+void TVelEdit::CaretReshow(bool setDesired) {
+    if (FCaretScrollFix) {
+        SetCaret(CaretCol, CaretLine, 0, setDesired, false);
+    }
+}
+
+void TVelEdit::CancelHighlight() {
+    CaretReshow(true);
+    SearchCaretMoved();
+}
+
+void TVelEdit::ImeReconvert() {
+    if (Composing || !OnIMEReConvert || !SelActive || FReadOnly) {
+        CaretReshow(true);
+        return;
+    }
+    const bool anchorFirst =
+        SelAnchorLine < CaretLine || (SelAnchorLine == CaretLine && SelAnchorCol < CaretCol);
+    if (anchorFirst) {
+        // The caret goes to the selection's start, where reconversion begins.
+        int col = SelAnchorCol;
+        int line = SelAnchorLine;
+        if (col > CaretColumnLimit(Strings->Get(line)) && line + 1 < Strings->Count()) {
+            // An anchor after a line break is the next line's start.
+            col = 0;
+            ++line;
+        }
+        SelAnchorCol = SelDrawnEndCol = CaretCol;
+        SelAnchorLine = SelDrawnEndLine = CaretLine;
+        SetCaret(col, line, 0, true, false);
+        MoveSelectionEnd(CaretCol, CaretLine);
+    } else {
+        CaretReshow(true);
+    }
+    OnIMEReConvert(*this);
+}
+
+void TVelEdit::keyPressEvent(QKeyEvent* event) {
+    int key = event->key();
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (OnKeyDown) {
+        OnKeyDown(*this, key, modifiers);
+    }
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    // Alt and its combinations belong to the window (menus); only the caret comes back.
+    if (key == Qt::Key_Alt || modifiers.testFlag(Qt::AltModifier)) {
+        if (key == Qt::Key_Alt) {
+            CaretReshow(true);
+        }
+        event->ignore();
+        return;
+    }
+    KeyDown(key, modifiers);
+    if (!modifiers.testFlag(Qt::ControlModifier) && !FReadOnly) {
+        const std::string bytes = typedBytes(event->text());
+        if (bytes.size() == 1) {
+            char typed = bytes[0];
+            if (OnKeyPress) {
+                OnKeyPress(*this, typed);
+            }
+            if (typed != 0) {
+                TypeText(std::string_view(&typed, 1));
+            }
+        } else if (!bytes.empty()) {
+            TypeText(bytes);
+        }
+    }
+    event->accept();
+}
+
+void TVelEdit::keyReleaseEvent(QKeyEvent* event) {
+    event->accept();
+    // A held key repeats without being released.
+    if (event->isAutoRepeat()) {
+        return;
+    }
+    int key = event->key();
+    if (OnKeyUP) {
+        OnKeyUP(*this, key, event->modifiers());
+    }
+    LineScrollRun = 0;
+}
+
+} // namespace lumarik::editor

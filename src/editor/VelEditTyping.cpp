@@ -1,0 +1,296 @@
+// TVelEdit: typed text and the editing keys: typing in insert and overwrite mode,
+// Enter with auto-indent, Tab, Delete, BackSpace and their word forms, and the input
+// method's commit strings.
+#include "editor/VelEdit.h"
+
+#include <algorithm>
+
+#include "editor/CaretHideGuard.h"
+#include "editor/ScrollCodes.h"
+#include "editor/WordScan.h"
+#include "editor/WrapLayout.h"
+#include "platform/CodePage.h"
+
+namespace lumarik::editor {
+
+namespace {
+
+constexpr char kTab = '\t';
+
+bool atEndOfText(const TVelStrings& rows, int line, int col) {
+    const std::string& row = rows.Get(line);
+    return line == rows.Count() - 1 && col >= static_cast<int>(row.size()) - 2;
+}
+
+} // namespace
+
+void TVelEdit::TypeText(std::string_view s) {
+    if (FReadOnly || s.empty()) {
+        return;
+    }
+    if (HasSelection()) {
+        DeleteSelection(true);
+    }
+    std::string pad;
+    const std::string& caretRow = Strings->Get(CaretLine);
+    const bool beforeTerminator =
+        HasTerminator(caretRow) && CaretCol >= static_cast<int>(caretRow.size()) - 2;
+    if (!InsMode && !beforeTerminator) {
+        // Overwriting may take bytes from the following rows of the same logical line,
+        // never from the next logical line: those rows are joined first.
+        const JoinedRows joined = JoinRows(*Strings, CaretLine);
+        if (joined.lastRow > CaretLine) {
+            Strings->Put(CaretLine, joined.text);
+            Strings->DeleteRange(CaretLine + 1, joined.lastRow - CaretLine);
+            LinesChanged(CaretLine);
+        }
+        const std::string& row = Strings->Get(CaretLine);
+        const auto length = static_cast<int>(s.size());
+        const int available = static_cast<int>(StripTerminator(row).size()) - CaretCol;
+        int count = std::min(available, length);
+        // Ending inside a double-byte character would orphan its trail byte: the
+        // whole character goes and a space keeps the text behind it in place.
+        if (CaretCol + length <= static_cast<int>(row.size()) &&
+            ByteTypeAt(row, CaretCol + length, FSingleByteMode) == 1) {
+            count = std::min(available, length + 1);
+            pad = " ";
+        }
+        RecordUndo(static_cast<int>(UndoKind::Overwritten),
+                   std::string_view(row).substr(static_cast<size_t>(CaretCol),
+                                                static_cast<size_t>(std::max(0, count))),
+                   CaretCol, CaretLine);
+        Strings->EraseBytes(CaretLine, CaretCol, std::max(0, count));
+        Strings->InsertBytes(CaretLine, CaretCol, pad);
+        RowEdited(CaretLine, CaretCol);
+    }
+    RecordUndo(static_cast<int>(UndoKind::Inserted), std::string(s) + pad, CaretCol, CaretLine);
+    InsertAtCaret(s, true);
+    DesiredCol = CaretCol;
+    CollapseSelectionToCaret();
+    UpdateCaretPos();
+    NotifyChange();
+}
+
+void TVelEdit::CommitInput(const QString& text) {
+    if (FReadOnly || text.isEmpty()) {
+        return;
+    }
+    const std::u16string unicode(reinterpret_cast<const char16_t*>(text.utf16()),
+                                 static_cast<size_t>(text.size()));
+    std::string bytes = platform::CodePage::ansi().fromUnicode(unicode);
+    // Enter and Tab arrive as keys; control characters in a commit string are dropped.
+    std::erase_if(bytes, [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 || b == 0x7F;
+    });
+    TypeText(bytes);
+}
+
+void TVelEdit::NewLine() {
+    if (FReadOnly) {
+        return;
+    }
+    if (HasSelection()) {
+        DeleteSelection(true);
+    }
+    std::string text = "\r\n";
+    if (FAutoIndent) {
+        const std::string& row = Strings->Get(CaretLine);
+        const auto prefix = std::string_view(row).substr(0, static_cast<size_t>(CaretCol));
+        const auto blank = std::find_if(prefix.begin(), prefix.end(), [](char c) {
+            return static_cast<unsigned char>(c) > 0x20;
+        });
+        text.append(prefix.begin(), blank);
+    }
+    RecordUndo(static_cast<int>(UndoKind::Inserted), text, CaretCol, CaretLine);
+    InsertAtCaret(text, false);
+    {
+        const CaretHideGuard hidden(this);
+        const bool changed = UpdateVertScrollBar(true);
+        if (CaretLine - TopLine + PageFifth > VisibleLines) {
+            CaretFollows = false;
+            VertScroll(scroll::LineDown, 0);
+        }
+        if (!SetCaret(-1, CaretLine, 0, true, true)) {
+            if (changed) {
+                RedrawAll();
+            } else {
+                RedrawLines(1, 0, 0);
+            }
+        }
+        UpdateCaretPos();
+    }
+    NotifyChange();
+}
+
+void TVelEdit::InsertTab() {
+    CaretReshow(true);
+    if (FReadOnly) {
+        return;
+    }
+    if (HasSelection()) {
+        DeleteSelection(true);
+    }
+    const std::string_view tab(&kTab, 1);
+    RecordUndo(static_cast<int>(UndoKind::Inserted), tab, CaretCol, CaretLine);
+    InsertAtCaret(tab, true);
+    NotifyChange();
+}
+
+bool TVelEdit::DeleteAtCaret(UndoKind kind) {
+    const CaretHideGuard hidden(this);
+    const int last = Strings->Count() - 1;
+    if (CaretCol >= static_cast<int>(Strings->Get(CaretLine).size())) {
+        // The very end of a row that word wrap continues is the next row's start.
+        if (HasTerminator(Strings->Get(CaretLine)) || CaretLine >= last) {
+            return false;
+        }
+        CaretLine += 1;
+        CaretCol = 0;
+    }
+    const std::string& row = Strings->Get(CaretLine);
+    const int line = CaretLine;
+    CaretX = ColumnX(line, CaretCol) - HorzOffset;
+    CaretY = (line - TopLine) * LinePitch;
+    if (HasTerminator(row) && CaretCol >= static_cast<int>(row.size()) - 2) {
+        if (line == last) {
+            return false; // the end-of-text mark
+        }
+        // The bytes actually removed are recorded, so a lone-CR terminator comes
+        // back as it was.
+        RecordUndo(static_cast<int>(kind), std::string_view(row).substr(row.size() - 2), CaretCol,
+                   line);
+        Strings->EraseBytes(line, CaretCol, 2);
+        if (FWordWrap) {
+            LinesChanged(line);
+            RewrapLines(CaretX, line, true, true, line);
+        } else {
+            Strings->InsertBytes(line, CaretCol, Strings->Get(line + 1));
+            Strings->Delete(line + 1);
+            LinesChanged(line);
+            if (UpdateVertScrollBar(true)) {
+                RedrawAll();
+            } else {
+                RedrawLines(2, 0, 0);
+            }
+        }
+    } else {
+        const int length = CharLengthAt(row, CaretCol, FSingleByteMode);
+        RecordUndo(static_cast<int>(kind),
+                   std::string_view(row).substr(static_cast<size_t>(CaretCol),
+                                                static_cast<size_t>(length)),
+                   CaretCol, line);
+        Strings->EraseBytes(line, CaretCol, length);
+        RowEdited(line, CaretCol);
+        if (FWordWrap) {
+            RewrapLines(CaretX, line, true, false, line);
+        } else if (UpdateVertScrollBar(true)) {
+            RedrawAll();
+        } else {
+            DrawLine(CaretX, CaretY, Strings->Get(line));
+            DrawLinks(line, line, nullptr);
+            DrawCaretUnderline(line, true);
+        }
+    }
+    if (!FWordWrap) {
+        UpdateHorzScrollBar(true);
+    }
+    CollapseSelectionToCaret();
+    DesiredCol = CaretCol;
+    UpdateCaretPos();
+    return true;
+}
+
+void TVelEdit::DeleteChar() {
+    CaretReshow(true);
+    if (FReadOnly) {
+        return;
+    }
+    if (HasSelection()) {
+        DeleteSelection(true);
+        NotifyChange();
+        return;
+    }
+    if (DeleteAtCaret(UndoKind::Deleted1)) {
+        NotifyChange();
+    }
+}
+
+void TVelEdit::DeleteCharLeft() {
+    if (FReadOnly) {
+        return;
+    }
+    CaretReshow(true);
+    if (HasSelection()) {
+        DeleteSelection(true);
+        NotifyChange();
+        return;
+    }
+    if (CaretLine == 0 && CaretCol == 0) {
+        return;
+    }
+    CaretLeft(false);
+    if (DeleteAtCaret(UndoKind::BackSpaced)) {
+        NotifyChange();
+    }
+}
+
+void TVelEdit::DeleteWordRight() {
+    CaretReshow(true);
+    if (FReadOnly) {
+        return;
+    }
+    if (SelActive) {
+        DeleteSelection(true);
+        NotifyChange();
+        return;
+    }
+    if (AllSelected) {
+        ClearSelection();
+    }
+    if (atEndOfText(*Strings, CaretLine, CaretCol)) {
+        return;
+    }
+    const std::string& row = Strings->Get(CaretLine);
+    const bool atBreak = CaretCol >= static_cast<int>(StripTerminator(row).size());
+    if (atBreak || row[static_cast<size_t>(CaretCol)] == kTab) {
+        DeleteChar();
+        return;
+    }
+    SelAnchorCol = CaretCol;
+    SelAnchorLine = SelEndLine = CaretLine;
+    SelEndCol = ScanWordForward(row, CaretCol, FSingleByteMode);
+    SelActive = true;
+    DeleteSelection(true);
+    NotifyChange();
+}
+
+void TVelEdit::DeleteWordLeft() {
+    CaretReshow(true);
+    if (FReadOnly || (CaretLine == 0 && CaretCol == 0)) {
+        return;
+    }
+    if (SelActive) {
+        DeleteSelection(true);
+        NotifyChange();
+        return;
+    }
+    if (AllSelected) {
+        ClearSelection();
+    }
+    const std::string& row = Strings->Get(CaretLine);
+    if (CaretCol > 0 &&
+        row[static_cast<size_t>(CharStartBefore(row, CaretCol, FSingleByteMode))] != kTab) {
+        SelAnchorCol = CaretCol;
+        SelAnchorLine = SelEndLine = CaretLine;
+        SelEndCol = ScanWordBackward(row, CaretCol, FSingleByteMode);
+        SelActive = true;
+        DeleteSelection(true);
+        NotifyChange();
+        return;
+    }
+    DeleteCharLeft();
+    SelActive = false;
+}
+
+} // namespace lumarik::editor

@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+
+#include "editor/RowPositions.h"
+#include "editor/VelEditSub.h"
+#include "editor/VelEditTestSupport.h"
+
+#include <QCoreApplication>
+
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace lumarik::editor;
+using lumarik::test::BlockEditor;
+
+namespace {
+
+// "亜" (0x88 0x9F), "ャ" (0x83 0x83: a trail byte with a lead value), "ソ" (0x83 0x5C: a
+// trail byte that is a backslash as a single byte), a half-width katakana.
+const std::vector<std::string> kPieces = {"a",        "b",        " ",    "\t", "\x88\x9F",
+                                          "\x83\x83", "\x83\x5C", "\xB1", "xy", "\x93\xFA"};
+
+// Where each character of a text starts, with the text's length at the end.
+std::vector<size_t> charStarts(const std::string& text) {
+    std::vector<size_t> starts;
+    size_t i = 0;
+    while (i < text.size()) {
+        starts.push_back(i);
+        i += text.compare(i, 2, "\r\n") == 0
+                 ? 2
+                 : static_cast<size_t>(CharLengthAt(text, static_cast<long long>(i), false));
+    }
+    starts.push_back(text.size());
+    return starts;
+}
+
+// The text as a flat byte string with a caret and a selection: what every editing
+// command must do, without rows, wrapping or painting.
+struct TextModel {
+    std::string text;
+    size_t caret = 0;
+    size_t anchor = 0;
+    bool selected = false;
+
+    void deleteSelection() {
+        if (!selected) {
+            return;
+        }
+        const size_t from = std::min(anchor, caret);
+        const size_t to = std::max(anchor, caret);
+        text.erase(from, to - from);
+        caret = anchor = from;
+        selected = false;
+    }
+    void insert(const std::string& s) {
+        deleteSelection();
+        text.insert(caret, s);
+        caret += s.size();
+    }
+    void overwrite(const std::string& s) {
+        deleteSelection();
+        const size_t lineEnd = std::min(text.find("\r\n", caret), text.size());
+        if (caret == lineEnd) {
+            insert(s);
+            return;
+        }
+        size_t count = std::min(lineEnd - caret, s.size());
+        std::string pad;
+        // Ending on the lead byte of a pair takes the whole pair and pads with a space.
+        const size_t lineStart = text.rfind("\r\n", caret == 0 ? 0 : caret - 1);
+        const size_t from = lineStart == std::string::npos || caret < 2 ? 0 : lineStart + 2;
+        for (size_t i = from; i < caret + s.size() && i < lineEnd;) {
+            const int length = CharLengthAt(text, static_cast<long long>(i), false);
+            if (length == 2 && i == caret + s.size() - 1) {
+                count = std::min(lineEnd - caret, s.size() + 1);
+                pad = " ";
+            }
+            i += static_cast<size_t>(length);
+        }
+        text.replace(caret, count, s + pad);
+        caret += s.size();
+    }
+    void deleteRight() {
+        if (selected) {
+            deleteSelection();
+            return;
+        }
+        if (caret >= text.size()) {
+            return;
+        }
+        const size_t length =
+            text.compare(caret, 2, "\r\n") == 0
+                ? 2
+                : static_cast<size_t>(CharLengthAt(text, static_cast<long long>(caret), false));
+        text.erase(caret, length);
+    }
+    void deleteLeft() {
+        if (selected) {
+            deleteSelection();
+            return;
+        }
+        if (caret == 0) {
+            return;
+        }
+        const std::vector<size_t> starts = charStarts(text);
+        const auto it = std::lower_bound(starts.begin(), starts.end(), caret);
+        const size_t previous = *(it - 1);
+        text.erase(previous, caret - previous);
+        caret = previous;
+    }
+};
+
+// The display position of a byte offset of the text: the first row that holds it.
+TextPos displayOf(const TVelStrings& rows, size_t offset) {
+    int line = 0;
+    while (line < rows.Count() - 1 && offset >= rows.Get(line).size()) {
+        offset -= rows.Get(line).size();
+        ++line;
+    }
+    return {static_cast<int>(offset), line};
+}
+
+size_t offsetOf(const TVelStrings& rows, int col, int line) {
+    size_t offset = 0;
+    for (int i = 0; i < line; ++i) {
+        offset += rows.Get(i).size();
+    }
+    return offset + static_cast<size_t>(col);
+}
+
+std::vector<std::string> rowsOf(const TVelStrings& rows) {
+    std::vector<std::string> all;
+    for (int i = 0; i < rows.Count(); ++i) {
+        all.push_back(rows.Get(i));
+    }
+    return all;
+}
+
+// Checks what must hold after every command: the text, its layout, the caret.
+void expectConsistent(TVelEdit& edit, const TextModel& model, bool wordWrap,
+                      const std::string& step) {
+    const TVelStrings& rows = edit.Lines();
+    ASSERT_EQ(edit.Text(), model.text) << step;
+    for (int i = 0; i < rows.Count(); ++i) {
+        ASSERT_FALSE(rows.Get(i).empty()) << step << ": empty row " << i;
+        if (!wordWrap && i + 1 < rows.Count()) {
+            ASSERT_TRUE(rows.Get(i).ends_with("\r\n")) << step << ": row " << i;
+        }
+    }
+    ASSERT_TRUE(rows.Get(rows.Count() - 1).ends_with(std::string("\0\0", 2))) << step;
+    const std::string& caretRow = rows.Get(edit.CaretLine);
+    ASSERT_EQ(ByteTypeAt(caretRow, edit.CaretCol + 1, false) == 2, false)
+        << step << ": caret in a pair";
+    ASSERT_LE(edit.CaretCol, CaretColumnLimit(caretRow)) << step;
+    ASSERT_EQ(offsetOf(rows, edit.CaretCol, edit.CaretLine), model.caret) << step << ": caret";
+}
+
+// The layout a fresh editor of the same settings gives the same text.
+std::vector<std::string> freshLayout(const TVelEdit& edit, const std::string& text) {
+    BlockEditor fresh;
+    fresh.edit.SetColumn(edit.Column());
+    fresh.edit.SetWordWrap(edit.WordWrap());
+    fresh.showText(text);
+    return rowsOf(fresh.edit.Lines());
+}
+
+struct EditRun {
+    bool wordWrap;
+    bool insertMode;
+    unsigned seed;
+};
+
+class EditModelTest : public ::testing::TestWithParam<EditRun> {};
+
+TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
+    const EditRun run = GetParam();
+    std::mt19937 random(run.seed);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    auto randomText = [&](size_t pieces) {
+        std::string s;
+        for (size_t i = 0; i < pieces; ++i) {
+            s += kPieces[pick(kPieces.size())];
+        }
+        return s;
+    };
+
+    BlockEditor ed;
+    ed.edit.SetColumn(12);
+    ed.edit.SetWordWrap(run.wordWrap);
+    ed.edit.SetUndoBuf(1 << 20);
+    TextModel model;
+    model.text = randomText(20) + "\r\n" + randomText(30) + "\r\n\r\n" + randomText(8);
+    ed.showText(model.text);
+    if (!run.insertMode) {
+        ed.edit.InsMode = false;
+    }
+    const std::string original = model.text;
+    // One entry per undo step: the text before it, and where a deleted selection was
+    // the newest record then (an insertion there joins that step).
+    struct Step {
+        std::string text;
+        std::optional<size_t> deletedSelectionAt;
+    };
+    std::vector<Step> history;
+    std::optional<size_t> deletedSelectionAt;
+    std::string trace; // the commands so far, for a failure message
+
+    for (int step = 0; step < 300; ++step) {
+        std::string before = model.text;
+        const bool hadSelection = model.selected;
+        const size_t selectionStart = std::min(model.anchor, model.caret);
+        const size_t caretBefore = model.caret;
+        bool inserts = false;
+        std::string name;
+        const std::vector<size_t> starts = charStarts(model.text);
+        switch (pick(9)) {
+        case 0:
+        case 1: {
+            const std::string s = randomText(1 + pick(3));
+            name = "type";
+            for (const char c : s) {
+                name += "." + std::to_string(static_cast<unsigned char>(c));
+            }
+            ed.edit.TypeText(s);
+            if (run.insertMode) {
+                model.insert(s);
+            } else {
+                // Overwriting after a deleted selection is an undo step of its own.
+                if (model.selected) {
+                    model.deleteSelection();
+                    if (model.text.compare(model.caret, 2, "\r\n") != 0 &&
+                        model.caret < model.text.size()) {
+                        history.push_back({before, deletedSelectionAt});
+                        deletedSelectionAt = model.caret;
+                        before = model.text;
+                    }
+                }
+                model.overwrite(s);
+            }
+            break;
+        }
+        case 2:
+            name = "enter";
+            ed.edit.NewLine();
+            model.insert("\r\n");
+            break;
+        case 3:
+            name = "tab";
+            ed.edit.InsertTab();
+            model.insert("\t");
+            break;
+        case 4:
+            name = "delete";
+            ed.edit.DeleteChar();
+            model.deleteRight();
+            break;
+        case 5:
+            name = "backspace";
+            ed.edit.DeleteCharLeft();
+            model.deleteLeft();
+            break;
+        case 6: {
+            name = "select";
+            const size_t a = starts[pick(starts.size())];
+            const size_t b = starts[pick(starts.size())];
+            const TextPos anchor = displayOf(ed.edit.Lines(), a);
+            const TextPos end = displayOf(ed.edit.Lines(), b);
+            ed.edit.SetSelection(anchor.col, anchor.line, end.line, end.col);
+            model.anchor = a;
+            model.caret = b;
+            model.selected = a != b;
+            if (!model.selected) {
+                ed.edit.ClearSelection();
+            }
+            break;
+        }
+        case 7: {
+            name = "move";
+            const size_t to = starts[pick(starts.size())];
+            const TextPos pos = displayOf(ed.edit.Lines(), to);
+            ed.edit.MoveCaretTo(pos.col, pos.line, 0);
+            model.caret = model.anchor = to;
+            model.selected = false;
+            break;
+        }
+        default:
+            name = "undo";
+            if (!history.empty()) {
+                ed.edit.Undo();
+                model.text = history.back().text;
+                deletedSelectionAt = history.back().deletedSelectionAt;
+                history.pop_back();
+                model.caret = offsetOf(ed.edit.Lines(), ed.edit.CaretCol, ed.edit.CaretLine);
+                model.selected = false;
+            }
+            break;
+        }
+        QCoreApplication::processEvents();
+        trace += name + "@" + std::to_string(model.caret) + " ";
+        const std::string where = "step " + std::to_string(step) + " (" + name + "): " + trace;
+        inserts = name.starts_with("type") || name == "enter" || name == "tab";
+        // Typing over the same bytes changes nothing but is still an undo step.
+        if (name != "undo" && (inserts || model.text != before)) {
+            // Inserting where a selection was just deleted is one step with the deletion.
+            const size_t insertedAt = hadSelection ? selectionStart : caretBefore;
+            // Overwriting records the bytes typed over, and the insertion joins that.
+            const bool overwrote = name.starts_with("type") && !run.insertMode &&
+                                   before.compare(insertedAt, 2, "\r\n") != 0 &&
+                                   insertedAt < before.size();
+            const bool joins =
+                inserts && !hadSelection && !overwrote && deletedSelectionAt == insertedAt;
+            if (!joins) {
+                history.push_back({before, deletedSelectionAt});
+            }
+            deletedSelectionAt.reset();
+            if (!inserts && hadSelection) {
+                deletedSelectionAt = selectionStart;
+            }
+        }
+        if (name.starts_with("type") || name == "enter" || name == "tab" || name == "delete" ||
+            name == "backspace") {
+            model.selected = false;
+            model.anchor = model.caret;
+        }
+        expectConsistent(ed.edit, model, run.wordWrap, where);
+        if (HasFailure()) {
+            return;
+        }
+        ASSERT_EQ(rowsOf(ed.edit.Lines()), freshLayout(ed.edit, model.text)) << where << ": layout";
+    }
+    while (ed.edit.CanUndo()) {
+        ed.edit.Undo();
+    }
+    EXPECT_EQ(ed.edit.Text(), original);
+    EXPECT_FALSE(ed.edit.Modified);
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, EditModelTest,
+                         ::testing::Values(EditRun{true, true, 1}, EditRun{false, true, 2},
+                                           EditRun{true, false, 3}, EditRun{false, false, 4},
+                                           EditRun{true, true, 5}, EditRun{true, false, 6}));
+
+} // namespace

@@ -1,0 +1,497 @@
+#include <gtest/gtest.h>
+
+#include "editor/EditControlMessages.h"
+#include "editor/VelEditTestSupport.h"
+#include "platform/WindowMessages.h"
+
+#include <QApplication>
+#include <QInputMethodEvent>
+#include <QTest>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace lumarik::editor;
+using lumarik::platform::LParam;
+using lumarik::platform::MessageId;
+using lumarik::platform::MessageResult;
+using lumarik::platform::MessageTarget;
+using lumarik::platform::TopLevelMessageRegistration;
+using lumarik::platform::WParam;
+using lumarik::test::BlockEditor;
+
+namespace {
+
+// "亜" (0x88 0x9F); "ャ" (0x83 0x83), whose trail byte has a lead-byte value; "日".
+const std::string kA = "\x88\x9F";
+const std::string kSmallYa = "\x83\x83";
+const std::string kNichi = "\x93\xFA";
+// "漢字" (kanji) and "かな" (hiragana): two words of different classes.
+const std::string kKanji = "\x8A\xBF\x8E\x9A";
+const std::string kKana = "\x82\xA9\x82\xC8";
+const std::string kEnd("\0\0", 2);
+
+using Pos = std::pair<int, int>; // line, column
+using Rows = std::vector<std::string>;
+
+Pos caretOf(const TVelEdit& edit) {
+    return {edit.CaretLine, edit.CaretCol};
+}
+
+Rows rowsOf(const TVelEdit& edit) {
+    Rows rows;
+    for (int i = 0; i < edit.Lines().Count(); ++i) {
+        rows.push_back(edit.Lines().Get(i));
+    }
+    return rows;
+}
+
+void giveFocus(TVelEdit& edit) {
+    edit.activateWindow();
+    edit.setFocus();
+    QApplication::processEvents();
+}
+
+void press(TVelEdit& edit, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(&edit, key, modifiers);
+}
+
+void commit(TVelEdit& edit, const QString& text) {
+    QInputMethodEvent event;
+    event.setCommitString(text);
+    QApplication::sendEvent(&edit, &event);
+}
+
+// Counts the editor's OnChange events and the change messages a top-level window
+// receives from the event loop.
+class ChangeWatch : public MessageTarget {
+public:
+    explicit ChangeWatch(TVelEdit& edit) : registration_(*this) {
+        edit.OnChange = [this](TVelEdit&) { ++events_; };
+    }
+    MessageResult handleMessage(MessageId msg, WParam wParam, LParam lParam) override {
+        if (msg == id_) {
+            ++messages_;
+            EXPECT_EQ(wParam, 0u);
+            EXPECT_EQ(lParam, 0);
+        }
+        return 0;
+    }
+    // The changes announced since the last call; every OnChange must also have
+    // reached the window as a message.
+    int take() {
+        QApplication::processEvents();
+        EXPECT_EQ(messages_, events_) << "messages and OnChange events differ";
+        const int events = events_;
+        events_ = messages_ = 0;
+        return events;
+    }
+
+private:
+    MessageId id_ = lumarik::platform::registerWindowMessage(messages::kChangeMessageName);
+    TopLevelMessageRegistration registration_;
+    int events_ = 0;
+    int messages_ = 0;
+};
+
+} // namespace
+
+TEST(VelEditTyping, DeletingASelectionJoinsItsEndsAndDropsWholeRows) {
+    BlockEditor ed;
+    ed.edit.SetWordWrap(false);
+    const std::string text = "abc\r\ndef\r\nghi\r\njkl";
+    // Over three rows, with the caret at either end: the upper head joins the lower tail.
+    for (const bool caretBelow : {true, false}) {
+        ed.showText(text);
+        if (caretBelow) {
+            ed.edit.SetSelection(1, 0, 2, 2);
+        } else {
+            ed.edit.SetSelection(2, 2, 0, 1);
+        }
+        ed.edit.DeleteSelection(true);
+        EXPECT_EQ(rowsOf(ed.edit), Rows({"ai\r\n", "jkl" + kEnd})) << caretBelow;
+        EXPECT_EQ(caretOf(ed.edit), Pos(0, 1));
+        EXPECT_FALSE(ed.edit.HasSelection());
+        EXPECT_EQ(Pos(ed.edit.SelAnchorLine, ed.edit.SelAnchorCol), Pos(0, 1));
+    }
+    // A whole row with its line break leaves no empty row behind.
+    ed.showText(text);
+    ed.edit.SetSelection(0, 1, 2, 0);
+    ed.edit.DeleteSelection(true);
+    EXPECT_EQ(rowsOf(ed.edit), Rows({"abc\r\n", "ghi\r\n", "jkl" + kEnd}));
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 0));
+    // An empty selection on a row of nothing but its line break deletes nothing.
+    ed.showText("a\r\n\r\nb");
+    ed.edit.SetSelection(0, 1, 1, 0);
+    ed.edit.DeleteSelection(true);
+    EXPECT_EQ(rowsOf(ed.edit), Rows({"a\r\n", "\r\n", "b" + kEnd}));
+    EXPECT_FALSE(ed.edit.CanUndo());
+    EXPECT_FALSE(ed.edit.Modified);
+}
+
+TEST(VelEditTyping, ASelectionEndingAfterALineBreakKeepsTheRowsWhole) {
+    // The anchor after a row's line break, as a click in the gutter puts it.
+    const std::string text = "abc\r\ndef\r\nghi";
+    const Rows original = {"abc\r\n", "def\r\n", "ghi" + kEnd};
+    BlockEditor ed;
+    for (const bool wrap : {false, true}) {
+        ed.edit.SetWordWrap(wrap);
+        ed.showText(text);
+        ed.edit.SetSelection(5, 0, 1, 2);
+        EXPECT_EQ(ed.edit.GetSelText(), "de");
+        ed.edit.DeleteChar();
+        EXPECT_EQ(rowsOf(ed.edit), Rows({"abc\r\n", "f\r\n", "ghi" + kEnd})) << wrap;
+        EXPECT_EQ(caretOf(ed.edit), Pos(1, 0));
+        ed.edit.Undo();
+        EXPECT_EQ(rowsOf(ed.edit), original);
+
+        // Anchored behind the lower row's break, the break goes and the rows join.
+        ed.edit.SetSelection(5, 1, 1, 1);
+        EXPECT_EQ(ed.edit.GetSelText(), "ef\r\n");
+        ed.edit.DeleteChar();
+        EXPECT_EQ(rowsOf(ed.edit), Rows({"abc\r\n", "dghi" + kEnd})) << wrap;
+        EXPECT_EQ(caretOf(ed.edit), Pos(1, 1));
+        ed.edit.Undo();
+        EXPECT_EQ(rowsOf(ed.edit), original);
+
+        // One row selected from behind its break back to its start.
+        ed.edit.SetSelection(5, 0, 0, 0);
+        EXPECT_EQ(ed.edit.GetSelText(), "abc\r\n");
+        ed.edit.DeleteChar();
+        EXPECT_EQ(rowsOf(ed.edit), Rows({"def\r\n", "ghi" + kEnd})) << wrap;
+        EXPECT_EQ(caretOf(ed.edit), Pos(0, 0));
+        ed.edit.Undo();
+        EXPECT_EQ(rowsOf(ed.edit), original);
+    }
+}
+
+TEST(VelEditTyping, InsertedLineBreaksSplitTheRowAndAnEmptyInsertChangesNothing) {
+    BlockEditor ed;
+    ed.edit.SetWordWrap(false);
+    ed.showText("xy");
+    ed.edit.MoveCaretTo(1, 0, 0);
+    ed.edit.InsertAtCaret("a\r\nb", true);
+    EXPECT_EQ(rowsOf(ed.edit), Rows({"xa\r\n", "by" + kEnd}));
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 1));
+
+    const QImage before = ed.image();
+    ed.edit.InsertAtCaret("", true);
+    EXPECT_EQ(rowsOf(ed.edit), Rows({"xa\r\n", "by" + kEnd}));
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 1));
+    EXPECT_EQ(ed.image(), before);
+}
+
+TEST(VelEditTyping, TypingIntoAWrappedRowKeepsTheCaretOnItsByte) {
+    BlockEditor ed;
+    ed.edit.SetColumn(10);
+    ed.showText("0123456789abcdefghijklm\r\nend");
+    ASSERT_EQ(rowsOf(ed.edit), Rows({"0123456789", "abcdefghij", "klm\r\n", "end" + kEnd}));
+    // Inside the continued row: the rest of the logical line is laid out again.
+    ed.edit.MoveCaretTo(3, 1, 0);
+    ed.edit.TypeText("XY");
+    EXPECT_EQ(rowsOf(ed.edit), Rows({"0123456789", "abcXYdefgh", "ijklm\r\n", "end" + kEnd}));
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 5));
+    // Filling the first row pushes its last byte down; the caret stays in front of it.
+    ed.edit.MoveCaretTo(9, 0, 0);
+    ed.edit.TypeText("#");
+    EXPECT_EQ(rowsOf(ed.edit), Rows({"012345678#", "9abcXYdefg", "hijklm\r\n", "end" + kEnd}));
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 0));
+    // A line break in the first row lays out the rest again from the new line's start.
+    ed.edit.MoveCaretTo(2, 0, 0);
+    ed.edit.NewLine();
+    EXPECT_EQ(rowsOf(ed.edit),
+              Rows({"01\r\n", "2345678#9a", "bcXYdefghi", "jklm\r\n", "end" + kEnd}));
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 0));
+}
+
+TEST(VelEditTyping, OverwriteReplacesWholeCharactersAndInsertsAtTheLineEnd) {
+    BlockEditor ed;
+    ed.edit.SetWordWrap(false);
+    giveFocus(ed.edit);
+    ed.showText("a" + kA + "b\r\nc");
+    press(ed.edit, Qt::Key_Insert);
+    ASSERT_FALSE(ed.edit.InsMode);
+    ed.edit.MoveCaretTo(1, 0, 0);
+    // One byte over a double-byte character: a space keeps the text behind it in place.
+    QTest::keyClick(&ed.edit, 'x');
+    EXPECT_EQ(ed.edit.Text(), "ax b\r\nc");
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 2));
+    QTest::keyClick(&ed.edit, 'y');
+    QTest::keyClick(&ed.edit, 'z');
+    EXPECT_EQ(ed.edit.Text(), "axyz\r\nc");
+    // In front of the line break typing inserts: the break is never typed over.
+    QTest::keyClick(&ed.edit, 'w');
+    EXPECT_EQ(ed.edit.Text(), "axyzw\r\nc");
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 5));
+    // A double-byte character over single bytes takes two of them.
+    ed.edit.MoveCaretTo(1, 0, 0);
+    ed.edit.TypeText(kNichi);
+    EXPECT_EQ(ed.edit.Text(), "a" + kNichi + "zw\r\nc");
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 3));
+    EXPECT_FALSE(ed.edit.InsMode) << "typing keeps the mode";
+}
+
+TEST(VelEditTyping, OverwriteRunsOverWrappedRowsButNeverIntoTheNextLine) {
+    BlockEditor ed;
+    ed.edit.SetColumn(10);
+    ed.showText("0123456789abc\r\nXYZ");
+    ASSERT_EQ(rowsOf(ed.edit), Rows({"0123456789", "abc\r\n", "XYZ" + kEnd}));
+    ed.edit.InsMode = false;
+    ed.edit.MoveCaretTo(8, 0, 0);
+    ed.edit.TypeText("#####");
+    EXPECT_EQ(rowsOf(ed.edit), Rows({"01234567##", "###\r\n", "XYZ" + kEnd}));
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 3));
+    // Longer than the rest of the logical line: the surplus is inserted before its break.
+    ed.edit.MoveCaretTo(8, 0, 0);
+    ed.edit.TypeText("ABCDEFGHIJ");
+    EXPECT_EQ(ed.edit.Text(), "01234567ABCDEFGHIJ\r\nXYZ");
+    EXPECT_EQ(rowsOf(ed.edit), Rows({"01234567AB", "CDEFGHIJ\r\n", "XYZ" + kEnd}));
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 8));
+}
+
+TEST(VelEditTyping, OverwriteEndsOnCharacterBoundariesNotOnByteValues) {
+    BlockEditor ed;
+    ed.edit.SetWordWrap(false);
+    // Two bytes over "ャ", whose trail byte looks like a lead byte: "亜" behind it stays.
+    ed.showText(kSmallYa + kA + "z");
+    ed.edit.InsMode = false;
+    ed.edit.TypeText("ab");
+    EXPECT_EQ(ed.edit.Text(), "ab" + kA + "z");
+    // Two kanji over two such characters, as an input method commits them.
+    ed.showText(kSmallYa + kSmallYa + kA);
+    ed.edit.InsMode = false;
+    ed.edit.TypeText(kNichi + kNichi);
+    EXPECT_EQ(ed.edit.Text(), kNichi + kNichi + kA);
+    // A double-byte character ending inside one: the whole pair goes, padded.
+    ed.showText("a" + kA + "b");
+    ed.edit.InsMode = false;
+    ed.edit.TypeText(kSmallYa);
+    EXPECT_EQ(ed.edit.Text(), kSmallYa + " b");
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 2));
+}
+
+TEST(VelEditTyping, EnterWithAutoIndentCopiesTheIndentationBeforeTheCaret) {
+    BlockEditor ed;
+    ed.edit.SetWordWrap(false);
+    ed.edit.SetAutoIndent(true);
+    giveFocus(ed.edit);
+    const std::string indent = "\t  ";
+    ed.showText(indent + "abc\r\nz");
+    ed.edit.MoveCaretTo(3, 0, 0);
+    press(ed.edit, Qt::Key_Return);
+    EXPECT_EQ(ed.edit.Text(), indent + "\r\n" + indent + "abc\r\nz");
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 3));
+    // Inside a word the whole indentation is copied.
+    ed.edit.MoveCaretTo(5, 1, 0);
+    press(ed.edit, Qt::Key_Return);
+    EXPECT_EQ(ed.edit.Text(), indent + "\r\n" + indent + "ab\r\n" + indent + "c\r\nz");
+    EXPECT_EQ(caretOf(ed.edit), Pos(2, 3));
+    // Inside the indentation only the part before the caret.
+    ed.showText(indent + "abc");
+    ed.edit.MoveCaretTo(2, 0, 0);
+    press(ed.edit, Qt::Key_Return);
+    EXPECT_EQ(ed.edit.Text(), "\t \r\n\t  abc");
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 2));
+    // Without AutoIndent the new line starts bare.
+    ed.edit.SetAutoIndent(false);
+    ed.showText(indent + "abc");
+    ed.edit.MoveCaretTo(3, 0, 0);
+    press(ed.edit, Qt::Key_Return);
+    EXPECT_EQ(ed.edit.Text(), indent + "\r\nabc");
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 0));
+}
+
+TEST(VelEditTyping, DeleteAndBackSpaceTakeWholeCharactersAndJoinLines) {
+    BlockEditor ed;
+    giveFocus(ed.edit);
+    ChangeWatch watch(ed.edit);
+    ed.showText("a" + kA + "\r\ncd");
+    watch.take();
+    ed.edit.MoveCaretTo(1, 0, 0);
+    press(ed.edit, Qt::Key_Delete);
+    EXPECT_EQ(ed.edit.Text(), "a\r\ncd");
+    EXPECT_EQ(watch.take(), 1);
+    // In front of the line break Delete joins the next line.
+    press(ed.edit, Qt::Key_Delete);
+    EXPECT_EQ(ed.edit.Text(), "acd");
+    EXPECT_EQ(ed.edit.Lines().Count(), 1);
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 1));
+    EXPECT_EQ(watch.take(), 1);
+    // At the end of the text: nothing, not even an announcement.
+    ed.edit.MoveCaretTo(3, 0, 0);
+    const std::size_t records = ed.edit.UndoRecords.Size();
+    press(ed.edit, Qt::Key_Delete);
+    EXPECT_EQ(ed.edit.Text(), "acd");
+    EXPECT_EQ(ed.edit.UndoRecords.Size(), records);
+    EXPECT_EQ(watch.take(), 0);
+
+    ed.showText("ab\r\n" + kA + "c");
+    watch.take();
+    press(ed.edit, Qt::Key_Backspace);
+    EXPECT_EQ(ed.edit.Text(), "ab\r\n" + kA + "c");
+    EXPECT_EQ(watch.take(), 0) << "BackSpace at the start of the text";
+    ed.edit.MoveCaretTo(2, 1, 0);
+    press(ed.edit, Qt::Key_Backspace);
+    EXPECT_EQ(ed.edit.Text(), "ab\r\nc");
+    EXPECT_EQ(caretOf(ed.edit), Pos(1, 0));
+    press(ed.edit, Qt::Key_Backspace);
+    EXPECT_EQ(ed.edit.Text(), "abc");
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 2));
+    EXPECT_EQ(watch.take(), 2);
+
+    // At the very end of a continued row Delete takes the next row's first character.
+    ed.edit.SetColumn(10);
+    ed.showText("0123456789abc");
+    ed.edit.MoveCaretTo(10, 0, 0);
+    ASSERT_EQ(caretOf(ed.edit), Pos(0, 10));
+    press(ed.edit, Qt::Key_Delete);
+    EXPECT_EQ(ed.edit.Text(), "0123456789bc");
+
+    // ReadOnly: neither key edits.
+    ed.edit.SetReadOnly(true);
+    ed.edit.MoveCaretTo(2, 0, 0);
+    watch.take();
+    press(ed.edit, Qt::Key_Delete);
+    press(ed.edit, Qt::Key_Backspace);
+    EXPECT_EQ(ed.edit.Text(), "0123456789bc");
+    EXPECT_EQ(watch.take(), 0);
+}
+
+TEST(VelEditTyping, WordDeletesTakeOneWordClassOrOneTab) {
+    BlockEditor ed;
+    giveFocus(ed.edit);
+    ChangeWatch watch(ed.edit);
+    ed.showText("ab\tcd");
+    ed.edit.MoveCaretTo(2, 0, 0);
+    press(ed.edit, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(ed.edit.Text(), "abcd") << "Ctrl+Delete before a TAB";
+    ed.showText("ab\tcd");
+    ed.edit.MoveCaretTo(3, 0, 0);
+    press(ed.edit, Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(ed.edit.Text(), "abcd") << "Ctrl+BackSpace after a TAB";
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 2));
+
+    // Latin letters, kanji and hiragana are words of their own.
+    const std::string words = "abc" + kKanji + kKana;
+    ed.showText(words + "\r\nx");
+    watch.take();
+    const std::vector<std::string> forward = {kKanji + kKana + "\r\nx", kKana + "\r\nx", "\r\nx",
+                                              "x"};
+    for (const std::string& expected : forward) {
+        press(ed.edit, Qt::Key_Delete, Qt::ControlModifier);
+        EXPECT_EQ(ed.edit.Text(), expected);
+        EXPECT_EQ(caretOf(ed.edit), Pos(0, 0));
+        EXPECT_EQ(watch.take(), 1);
+    }
+    press(ed.edit, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(ed.edit.Text(), "");
+    press(ed.edit, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(watch.take(), 1) << "only the deletion that changed the text";
+
+    ed.showText("x\r\n" + words);
+    ed.edit.MoveCaretTo(static_cast<int>(words.size()), 1, 0);
+    watch.take();
+    const std::vector<std::string> backward = {"x\r\nabc" + kKanji, "x\r\nabc", "x\r\n", "x"};
+    for (const std::string& expected : backward) {
+        press(ed.edit, Qt::Key_Backspace, Qt::ControlModifier);
+        EXPECT_EQ(ed.edit.Text(), expected);
+        EXPECT_EQ(watch.take(), 1);
+    }
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 1));
+    ed.edit.MoveCaretTo(0, 0, 0);
+    press(ed.edit, Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(ed.edit.Text(), "x");
+    EXPECT_EQ(watch.take(), 0);
+}
+
+TEST(VelEditTyping, EveryEditThatChangesTheTextIsAnnounced) {
+    BlockEditor ed;
+    giveFocus(ed.edit);
+    ChangeWatch watch(ed.edit);
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* name;
+    };
+    const std::vector<Key> deletions = {{Qt::Key_Delete, Qt::NoModifier, "Delete"},
+                                        {Qt::Key_Backspace, Qt::NoModifier, "BackSpace"},
+                                        {Qt::Key_Delete, Qt::ControlModifier, "Ctrl+Delete"},
+                                        {Qt::Key_Backspace, Qt::ControlModifier, "Ctrl+BackSpace"}};
+    for (const Key& key : deletions) {
+        // A range selection over a line break.
+        ed.showText("one two\r\nthree");
+        ed.edit.SetSelection(1, 0, 1, 2);
+        watch.take();
+        press(ed.edit, key.key, key.modifiers);
+        EXPECT_EQ(ed.edit.Text(), "oree") << key.name;
+        EXPECT_EQ(watch.take(), 1) << key.name << " over a selection";
+        // Everything selected.
+        ed.edit.SelectAll();
+        press(ed.edit, key.key, key.modifiers);
+        EXPECT_NE(ed.edit.Text(), "oree") << key.name;
+        EXPECT_EQ(watch.take(), 1) << key.name << " with everything selected";
+        // At the caret.
+        ed.showText("one two\r\nthree");
+        ed.edit.MoveCaretTo(4, 0, 0);
+        watch.take();
+        press(ed.edit, key.key, key.modifiers);
+        EXPECT_NE(ed.edit.Text(), "one two\r\nthree") << key.name;
+        EXPECT_EQ(watch.take(), 1) << key.name << " at the caret";
+    }
+    ed.showText("abc");
+    watch.take();
+    QTest::keyClick(&ed.edit, 'x');
+    press(ed.edit, Qt::Key_Return);
+    press(ed.edit, Qt::Key_Tab);
+    commit(ed.edit, QStringLiteral("\u65E5"));
+    EXPECT_EQ(ed.edit.Text(), "x\r\n\t" + kNichi + "abc");
+    EXPECT_EQ(watch.take(), 4);
+}
+
+TEST(VelEditTyping, InputMethodCommitsAreTypedAsCodePageBytes) {
+    BlockEditor ed;
+    giveFocus(ed.edit);
+    ChangeWatch watch(ed.edit);
+    ed.showText("ab");
+    ed.edit.MoveCaretTo(1, 0, 0);
+    watch.take();
+    commit(ed.edit, QStringLiteral("\u65E5\u672C\u8A9E"));
+    const std::string nihongo = "\x93\xFA\x96\x7B\x8C\xEA";
+    EXPECT_EQ(ed.edit.Text(), "a" + nihongo + "b");
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 7));
+    EXPECT_EQ(watch.take(), 1);
+
+    // A preedit is only shown; the commit that ends the composition is typed once.
+    QInputMethodEvent preedit(QStringLiteral("\u306B"), {});
+    QApplication::sendEvent(&ed.edit, &preedit);
+    EXPECT_EQ(ed.edit.Text(), "a" + nihongo + "b");
+    EXPECT_EQ(watch.take(), 0);
+    commit(ed.edit, QStringLiteral("\u4E8C"));
+    EXPECT_EQ(ed.edit.Text(), "a" + nihongo + "\x93\xF1" + "b");
+    EXPECT_FALSE(ed.edit.Composing);
+
+    // Control characters are dropped; a character the code page lacks becomes "?".
+    ed.showText("");
+    commit(ed.edit, QStringLiteral("x\ty\r\nz\x01\x7F"));
+    EXPECT_EQ(ed.edit.Text(), "xyz");
+    commit(ed.edit, QStringLiteral("\u0101\U0001F600"));
+    EXPECT_EQ(ed.edit.Text(), "xyz??");
+    // Nothing but controls types nothing and announces nothing.
+    watch.take();
+    commit(ed.edit, QStringLiteral("\r\n"));
+    EXPECT_EQ(ed.edit.Text(), "xyz??");
+    EXPECT_EQ(watch.take(), 0);
+
+    // In overwrite mode a commit types over whole characters.
+    ed.showText(kA + kA + "!");
+    ed.edit.InsMode = false;
+    commit(ed.edit, QStringLiteral("\u65E5"));
+    EXPECT_EQ(ed.edit.Text(), kNichi + kA + "!");
+
+    ed.edit.SetReadOnly(true);
+    watch.take();
+    commit(ed.edit, QStringLiteral("\u65E5"));
+    EXPECT_EQ(ed.edit.Text(), kNichi + kA + "!");
+    EXPECT_EQ(watch.take(), 0);
+}
