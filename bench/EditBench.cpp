@@ -19,43 +19,13 @@
 #include <utility>
 #include <vector>
 
-#include "CorpusGenerator.h"
+#include "BenchTexts.h"
 #include "editor/VelEdit.h"
 #include "platform/FontDesc.h"
 
 namespace {
 
 using namespace lumarik;
-
-uint64_t corpusBytes() {
-    const char* mb = std::getenv("LUMARIK_BENCH_MB");
-    const long value = mb != nullptr ? std::strtol(mb, nullptr, 10) : 100;
-    return static_cast<uint64_t>(value > 0 ? value : 100) * bench::kMiB;
-}
-
-const std::string& mixedText() {
-    static const std::string text = [] {
-        bench::CorpusOptions options;
-        options.sizeBytes = corpusBytes();
-        return bench::GenerateCorpus(options);
-    }();
-    return text;
-}
-
-const std::string& singleLineText() {
-    static const std::string text = [] {
-        bench::CorpusOptions options;
-        options.sizeBytes = bench::kHugeLineBytes;
-        options.layout = bench::CorpusLayout::SingleLine;
-        return bench::GenerateCorpus(options);
-    }();
-    return text;
-}
-
-const std::string& smallText() {
-    static const std::string text = mixedText().substr(0, 64 * 1024);
-    return text;
-}
 
 // The main window's editor settings that matter here: wrapped at column 80.
 struct ShownEditor {
@@ -122,7 +92,7 @@ void BM_Enter(benchmark::State& state, const std::string* text, bool wrap, Place
 
 // 10,000 typed characters taken back one undo at a time.
 void BM_Undo10000Typed(benchmark::State& state) {
-    ShownEditor shown(mixedText(), true);
+    ShownEditor shown(bench::MixedText(), true);
     placeCaret(shown.edit, Place::Middle);
     for (auto _ : state) {
         state.PauseTiming();
@@ -144,9 +114,9 @@ void registerKeys() {
         Place place;
     };
     const Case cases[] = {
-        {"Small", [] { return &smallText(); }, true, Place::Middle},
-        {"BigWrappedMiddle", [] { return &mixedText(); }, true, Place::Middle},
-        {"LongRowEnd", [] { return &singleLineText(); }, false, Place::EndOfText},
+        {"Small", [] { return &bench::SmallText(); }, true, Place::Middle},
+        {"BigWrappedMiddle", [] { return &bench::MixedText(); }, true, Place::Middle},
+        {"LongRowEnd", [] { return &bench::SingleLineText(); }, false, Place::EndOfText},
     };
     for (const Case& c : cases) {
         const std::string* text = c.text();

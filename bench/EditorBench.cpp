@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "CorpusGenerator.h"
+#include "BenchTexts.h"
 #include "editor/LogicalLineIndex.h"
 #include "editor/RowPositions.h"
 #include "editor/ScrollCodes.h"
@@ -27,31 +27,6 @@
 namespace {
 
 using namespace lumarik;
-
-uint64_t corpusBytes() {
-    const char* mb = std::getenv("LUMARIK_BENCH_MB");
-    const long value = mb != nullptr ? std::strtol(mb, nullptr, 10) : 100;
-    return static_cast<uint64_t>(value > 0 ? value : 100) * bench::kMiB;
-}
-
-const std::string& mixedText() {
-    static const std::string text = [] {
-        bench::CorpusOptions options;
-        options.sizeBytes = corpusBytes();
-        return bench::GenerateCorpus(options);
-    }();
-    return text;
-}
-
-const std::string& singleLineText() {
-    static const std::string text = [] {
-        bench::CorpusOptions options;
-        options.sizeBytes = bench::kHugeLineBytes;
-        options.layout = bench::CorpusLayout::SingleLine;
-        return bench::GenerateCorpus(options);
-    }();
-    return text;
-}
 
 editor::WrapParams columnParams() {
     editor::WrapParams params;
@@ -90,19 +65,19 @@ void wrapAll(benchmark::State& state, const std::string& text) {
 }
 
 void BM_SplitBaseline(benchmark::State& state) {
-    splitBaseline(state, mixedText());
+    splitBaseline(state, bench::MixedText());
 }
 void BM_WrapAllColumn80(benchmark::State& state) {
-    wrapAll(state, mixedText());
+    wrapAll(state, bench::MixedText());
 }
 void BM_WrapSingleLineColumn80(benchmark::State& state) {
-    wrapAll(state, singleLineText());
+    wrapAll(state, bench::SingleLineText());
 }
 
 // One conversion each way at a spread of positions of the wrapped text.
 void BM_PositionConversion(benchmark::State& state) {
     editor::TVelStrings store;
-    store.SetTextStr(mixedText());
+    store.SetTextStr(bench::MixedText());
     editor::LogicalLineIndex index(store);
     editor::RewrapAll(store, index, true, columnParams(), {}, {});
     const int rows = store.Count();
@@ -122,7 +97,7 @@ void BM_RepaintLongRowUnwrapped(benchmark::State& state) {
     edit.resize(800, 600);
     edit.SetWordWrap(false);
     edit.show();
-    edit.SetText(singleLineText());
+    edit.SetText(bench::SingleLineText());
     for (auto _ : state) {
         edit.RedrawAll();
     }
@@ -134,7 +109,7 @@ void BM_RepaintSmallText(benchmark::State& state) {
     edit.resize(800, 600);
     edit.SetWordWrap(false);
     edit.show();
-    edit.SetText(mixedText().substr(0, 4096));
+    edit.SetText(bench::MixedText().substr(0, 4096));
     for (auto _ : state) {
         edit.RedrawAll();
     }
@@ -275,59 +250,54 @@ void repaintAtRowEnd(benchmark::State& state, const std::string& text) {
     state.counters["HorzOffset"] = shown.edit.HorzOffset;
 }
 
-const std::string& smallText() {
-    static const std::string text = mixedText().substr(0, 64 * 1024);
-    return text;
-}
-
 void BM_CaretMove_Small(benchmark::State& state) {
-    caretMoves(state, smallText(), true);
+    caretMoves(state, bench::SmallText(), true);
 }
 void BM_CaretMove_BigWrapped(benchmark::State& state) {
-    caretMoves(state, mixedText(), true);
+    caretMoves(state, bench::MixedText(), true);
 }
 void BM_CaretMove_LongRow(benchmark::State& state) {
-    caretMoves(state, singleLineText(), false);
+    caretMoves(state, bench::SingleLineText(), false);
 }
 void BM_SelectionMove_Small(benchmark::State& state) {
-    selectionMoves(state, smallText(), true);
+    selectionMoves(state, bench::SmallText(), true);
 }
 void BM_SelectionMove_BigWrapped(benchmark::State& state) {
-    selectionMoves(state, mixedText(), true);
+    selectionMoves(state, bench::MixedText(), true);
 }
 void BM_SelectionMove_LongRow(benchmark::State& state) {
-    selectionMoves(state, singleLineText(), false);
+    selectionMoves(state, bench::SingleLineText(), false);
 }
 void BM_ScrollStep_Small(benchmark::State& state) {
-    scrollSteps(state, smallText(), true);
+    scrollSteps(state, bench::SmallText(), true);
 }
 void BM_ScrollStep_BigWrapped(benchmark::State& state) {
-    scrollSteps(state, mixedText(), true);
+    scrollSteps(state, bench::MixedText(), true);
 }
 
 void BM_CaretAtRowEnd_Small(benchmark::State& state) {
-    caretAtRowEnd(state, smallText());
+    caretAtRowEnd(state, bench::SmallText());
 }
 void BM_CaretAtRowEnd_LongRow(benchmark::State& state) {
-    caretAtRowEnd(state, singleLineText());
+    caretAtRowEnd(state, bench::SingleLineText());
 }
 void BM_ColumnFromX_Small(benchmark::State& state) {
-    columnNearRowEnd(state, smallText());
+    columnNearRowEnd(state, bench::SmallText());
 }
 void BM_ColumnFromX_LongRow(benchmark::State& state) {
-    columnNearRowEnd(state, singleLineText());
+    columnNearRowEnd(state, bench::SingleLineText());
 }
 void BM_SelectionAtRowEnd_Small(benchmark::State& state) {
-    selectionAtRowEnd(state, smallText());
+    selectionAtRowEnd(state, bench::SmallText());
 }
 void BM_SelectionAtRowEnd_LongRow(benchmark::State& state) {
-    selectionAtRowEnd(state, singleLineText());
+    selectionAtRowEnd(state, bench::SingleLineText());
 }
 void BM_RepaintAtRowEnd_Small(benchmark::State& state) {
-    repaintAtRowEnd(state, smallText());
+    repaintAtRowEnd(state, bench::SmallText());
 }
 void BM_RepaintAtRowEnd_LongRow(benchmark::State& state) {
-    repaintAtRowEnd(state, singleLineText());
+    repaintAtRowEnd(state, bench::SingleLineText());
 }
 
 BENCHMARK(BM_SplitBaseline)->Unit(benchmark::kMillisecond)->MinTime(2);

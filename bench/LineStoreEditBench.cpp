@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "CorpusGenerator.h"
+#include "BenchTexts.h"
 #include "editor/Velstrings.h"
 
 namespace {
@@ -29,31 +29,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::string_view kNewRow = "\x82\xA0\x82\xA2\r\n";
 // Rows around the middle that the edits visit in turn, so that they meet many chunks.
 constexpr int kSpread = 100000;
-
-uint64_t corpusBytes() {
-    const char* mb = std::getenv("LUMARIK_BENCH_MB");
-    const long value = mb != nullptr ? std::strtol(mb, nullptr, 10) : 100;
-    return static_cast<uint64_t>(value > 0 ? value : 100) * bench::kMiB;
-}
-
-const std::string& mixedText() {
-    static const std::string text = [] {
-        bench::CorpusOptions options;
-        options.sizeBytes = corpusBytes();
-        return bench::GenerateCorpus(options);
-    }();
-    return text;
-}
-
-const std::string& singleLineText() {
-    static const std::string text = [] {
-        bench::CorpusOptions options;
-        options.sizeBytes = bench::kHugeLineBytes;
-        options.layout = bench::CorpusLayout::SingleLine;
-        return bench::GenerateCorpus(options);
-    }();
-    return text;
-}
 
 // The text cut into rows as the store keeps them.
 std::vector<std::string> rowsOf(const editor::TVelStrings& store) {
@@ -102,7 +77,7 @@ void insertAndDelete(benchmark::State& state, int rows, Insert insert, Erase era
 
 void BM_InsertDeleteMiddleRow(benchmark::State& state) {
     editor::TVelStrings store;
-    store.SetTextStr(mixedText());
+    store.SetTextStr(bench::MixedText());
     insertAndDelete(
         state, store.Count(), [&](int row) { store.Insert(row, std::string(kNewRow)); },
         [&](int row) {
@@ -114,7 +89,7 @@ void BM_InsertDeleteMiddleRow(benchmark::State& state) {
 
 void BM_InsertDeleteMiddleRow_Vector(benchmark::State& state) {
     editor::TVelStrings store;
-    store.SetTextStr(mixedText());
+    store.SetTextStr(bench::MixedText());
     std::vector<std::string> rows = rowsOf(store);
     store.Clear();
     insertAndDelete(
@@ -128,7 +103,7 @@ void BM_InsertDeleteMiddleRow_Vector(benchmark::State& state) {
 
 void BM_WalkAllRows(benchmark::State& state) {
     editor::TVelStrings store;
-    store.SetTextStr(mixedText());
+    store.SetTextStr(bench::MixedText());
     for (auto _ : state) {
         int64_t bytes = 0;
         for (int i = 0; i < store.Count(); ++i) {
@@ -141,7 +116,7 @@ void BM_WalkAllRows(benchmark::State& state) {
 
 void BM_WalkAllRows_Vector(benchmark::State& state) {
     editor::TVelStrings store;
-    store.SetTextStr(mixedText());
+    store.SetTextStr(bench::MixedText());
     const std::vector<std::string> rows = rowsOf(store);
     store.Clear();
     for (auto _ : state) {
@@ -158,7 +133,7 @@ void BM_WalkAllRows_Vector(benchmark::State& state) {
 // deleted again.
 void BM_TypeAtEndOfLongRow(benchmark::State& state) {
     editor::TVelStrings store;
-    store.SetTextStr(singleLineText());
+    store.SetTextStr(bench::SingleLineText());
     const int col = static_cast<int>(store.Get(0).size()) - 2;
     for (auto _ : state) {
         store.InsertBytes(0, col, "\x82\xA0");
@@ -170,7 +145,7 @@ void BM_TypeAtEndOfLongRow(benchmark::State& state) {
 // The same keystroke done by copying the row and putting it back.
 void BM_TypeAtEndOfLongRow_CopyAndPut(benchmark::State& state) {
     editor::TVelStrings store;
-    store.SetTextStr(singleLineText());
+    store.SetTextStr(bench::SingleLineText());
     const auto col = store.Get(0).size() - 2;
     for (auto _ : state) {
         std::string row = store.Get(0);
