@@ -282,27 +282,50 @@ bool Canvas::drawTextFromTiles(int y, const QRect& area, bool clipped) {
         return true;
     }
     const int height = fontMetrics().height;
-    fillPixels(target, backgroundColor_.rgb());
+    const QRgb background = backgroundColor_.rgb();
+    // The cells that reach into the target: they are copied whole, so only the rest of
+    // the target is filled.
+    size_t first = 0;
+    while (first < chars_.size() && lefts_[first + 1] <= target.left()) {
+        ++first;
+    }
+    size_t last = first;
+    while (last < chars_.size() && lefts_[last] <= target.right()) {
+        ++last;
+    }
+    const QRect band = QRect(target.left(), y, target.width(), height) & target;
+    const int coveredLeft = std::max(target.left(), lefts_[first]);
+    const int coveredRight = std::min(target.right() + 1, lefts_[last]);
+    if (band.isEmpty() || coveredLeft >= coveredRight) {
+        fillPixels(target, background);
+    } else {
+        fillPixels(
+            QRect(QPoint(target.left(), target.top()), QPoint(target.right(), band.top() - 1)),
+            background);
+        fillPixels(QRect(QPoint(target.left(), band.bottom() + 1), target.bottomRight()),
+                   background);
+        fillPixels(QRect(QPoint(target.left(), band.top()), QPoint(coveredLeft - 1, band.bottom())),
+                   background);
+        fillPixels(QRect(QPoint(coveredRight, band.top()), QPoint(target.right(), band.bottom())),
+                   background);
+    }
     uchar* bits = image_.bits();
     const qsizetype stride = image_.bytesPerLine();
     overhanging_.clear();
-    for (size_t i = 0; i < chars_.size(); ++i) {
+    for (size_t i = first; i < last; ++i) {
         const int left = lefts_[i];
         const int right = lefts_[i + 1];
-        if (right <= target.left()) {
-            continue;
-        }
-        if (left > target.right()) {
-            break;
-        }
+        const QRect cell = QRect(left, y, right - left, height) & target;
         const QImage& tile = glyphTile(chars_[i], right - left, height);
         if (tile.isNull()) {
+            fillPixels(cell, background);
             overhanging_.push_back(i);
             continue;
         }
-        const QRect cell = QRect(left, y, right - left, height) & target;
+        const uchar* tileBits = tile.constBits();
+        const qsizetype tileStride = tile.bytesPerLine();
         for (int row = cell.top(); row <= cell.bottom(); ++row) {
-            const auto* from = reinterpret_cast<const QRgb*>(tile.constScanLine(row - y));
+            const auto* from = reinterpret_cast<const QRgb*>(tileBits + (row - y) * tileStride);
             auto* to = reinterpret_cast<QRgb*>(bits + row * stride);
             std::copy_n(from + (cell.left() - left), cell.width(), to + cell.left());
         }
