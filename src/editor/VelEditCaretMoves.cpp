@@ -22,6 +22,21 @@ bool shiftHeld() {
     return QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
 }
 
+// Before a jump to the text's start or end: with Shift an existing selection stays and
+// a new one starts at the caret; without it a selection is cleared.
+void keepOrStartSelectionForJump(TVelEdit& edit) {
+    const bool shift = shiftHeld();
+    if (edit.HasSelection()) {
+        if (!shift) {
+            edit.ClearSelection();
+        }
+    } else if (shift || edit.MouseSelecting) {
+        edit.SelActive = true;
+        edit.SelAnchorCol = edit.CaretCol;
+        edit.SelAnchorLine = edit.CaretLine;
+    }
+}
+
 bool isStopByte(char byte) {
     return byte == '\t' || byte == '\r' || byte == '\0';
 }
@@ -235,17 +250,8 @@ void TVelEdit::TextStart() {
     if (CaretLine == 0 && CaretCol == 0 && TopLine == 0 && HorzOffset == 0) {
         return;
     }
-    const bool shift = shiftHeld();
     const CaretHideGuard hidden(this);
-    if (HasSelection()) {
-        if (!shift) {
-            ClearSelection();
-        }
-    } else if (shift || MouseSelecting) {
-        SelActive = true;
-        SelAnchorCol = CaretCol;
-        SelAnchorLine = CaretLine;
-    }
+    keepOrStartSelectionForJump(*this);
     HorzOffset = CaretX = TopLine = 0;
     CaretLine = CaretCol = DesiredCol = 0;
     UpdateVertScrollBar(true);
@@ -267,17 +273,8 @@ void TVelEdit::TextEnd() {
     if (CaretLine == last && CaretCol == end && TopLine == MaxTopLine && HorzOffset == offset) {
         return;
     }
-    const bool shift = shiftHeld();
     const CaretHideGuard hidden(this);
-    if (HasSelection()) {
-        if (!shift) {
-            ClearSelection();
-        }
-    } else if (shift || MouseSelecting) {
-        SelActive = true;
-        SelAnchorCol = CaretCol;
-        SelAnchorLine = CaretLine;
-    }
+    keepOrStartSelectionForJump(*this);
     CaretLine = last;
     CaretCol = end;
     HorzOffset = offset;

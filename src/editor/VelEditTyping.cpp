@@ -17,6 +17,20 @@ namespace {
 
 constexpr char kTab = '\t';
 
+// The start of Ctrl+Delete and Ctrl+BackSpace: a range selection is deleted instead
+// of a word (answers true); a whole-text selection is only cleared.
+bool deletedRangeSelection(TVelEdit& edit) {
+    if (edit.SelActive) {
+        edit.DeleteSelection(true);
+        edit.NotifyChange();
+        return true;
+    }
+    if (edit.AllSelected) {
+        edit.ClearSelection();
+    }
+    return false;
+}
+
 bool atEndOfText(const TVelStrings& rows, int line, int col) {
     const std::string& row = rows.Get(line);
     return line == rows.Count() - 1 && col >= static_cast<int>(row.size()) - 2;
@@ -240,13 +254,8 @@ void TVelEdit::DeleteWordRight() {
     if (FReadOnly) {
         return;
     }
-    if (SelActive) {
-        DeleteSelection(true);
-        NotifyChange();
+    if (deletedRangeSelection(*this)) {
         return;
-    }
-    if (AllSelected) {
-        ClearSelection();
     }
     if (atEndOfText(*Strings, CaretLine, CaretCol)) {
         return;
@@ -270,13 +279,8 @@ void TVelEdit::DeleteWordLeft() {
     if (FReadOnly || (CaretLine == 0 && CaretCol == 0)) {
         return;
     }
-    if (SelActive) {
-        DeleteSelection(true);
-        NotifyChange();
+    if (deletedRangeSelection(*this)) {
         return;
-    }
-    if (AllSelected) {
-        ClearSelection();
     }
     const std::string& row = Strings->Get(CaretLine);
     if (CaretCol > 0 &&
