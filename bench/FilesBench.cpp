@@ -1,7 +1,8 @@
 // Times opening and saving a big generated CP932 file through the main window's
 // commands (OpenFile, Save1Click) beside the line store's own LoadFromFile and
 // SaveToFile of the same file, in one run. The window's editor wraps at column 80 as
-// the program's does; the same open with word wrap off shows the window's own share.
+// the program's does; the store's load of the same rows cut at column 80, and the open
+// with word wrap off, show the window's own share.
 //
 //   build/bench/lumarik_bench_files            # crlf_100mb.txt
 //   LUMARIK_BENCH_MB=10 build/bench/lumarik_bench_files
@@ -16,6 +17,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -28,6 +30,7 @@
 #include "app/MainWindow.h"
 #include "editor/VelEdit.h"
 #include "editor/Velstrings.h"
+#include "editor/WrapLayout.h"
 #include "platform/FontDesc.h"
 #include "platform/MessageReporter.h"
 
@@ -95,10 +98,11 @@ struct ShownWindow {
     }
 };
 
-void BM_StoreLoadFromFile(benchmark::State& state) {
+// Times `load` filling a fresh store; the store is freed outside the timing.
+void timeStoreLoad(benchmark::State& state, const std::function<bool(editor::TVelStrings&)>& load) {
     for (auto _ : state) {
         auto store = std::make_unique<editor::TVelStrings>();
-        if (!store->LoadFromFile(corpusFile())) {
+        if (!load(*store)) {
             state.SkipWithError("load failed");
             return;
         }
@@ -107,6 +111,20 @@ void BM_StoreLoadFromFile(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * fs::file_size(corpusFile())));
+}
+
+void BM_StoreLoadFromFile(benchmark::State& state) {
+    timeStoreLoad(state,
+                  [](editor::TVelStrings& store) { return store.LoadFromFile(corpusFile()); });
+}
+
+// The store's own load of the rows the window shows: cut at column 80 as they are read.
+void BM_StoreLoadWrapped(benchmark::State& state) {
+    editor::WrapParams params;
+    params.column = 80;
+    timeStoreLoad(state, [&params](editor::TVelStrings& store) {
+        return editor::LoadWrapped(store, corpusFile(), params);
+    });
 }
 
 void windowOpen(benchmark::State& state, bool wordWrap) {
@@ -166,6 +184,7 @@ void BM_WindowSave1Click(benchmark::State& state) {
 }
 
 BENCHMARK(BM_StoreLoadFromFile)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_StoreLoadWrapped)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_WindowOpenFile)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_WindowOpenFileUnwrapped)->Unit(benchmark::kMillisecond)->MinTime(2);
 BENCHMARK(BM_StoreSaveToFile)->Unit(benchmark::kMillisecond)->MinTime(2);

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "BenchStats.h"
 #include "BenchTexts.h"
 #include "editor/Velstrings.h"
 
@@ -44,15 +45,6 @@ double microseconds(Clock::duration d) {
     return std::chrono::duration<double, std::micro>(d).count();
 }
 
-double median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0.0;
-    }
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
-
 // Times each insert and each delete on its own; `insert(row)` and `erase(row)` edit the
 // container under test.
 template <typename Insert, typename Erase>
@@ -71,8 +63,8 @@ void insertAndDelete(benchmark::State& state, int rows, Insert insert, Erase era
         deletes.push_back(microseconds(deleted - inserted));
     }
     state.counters["rows"] = rows;
-    state.counters["insert_us"] = median(inserts);
-    state.counters["delete_us"] = median(deletes);
+    state.counters["insert_us"] = bench::Median(inserts);
+    state.counters["delete_us"] = bench::Median(deletes);
 }
 
 void BM_InsertDeleteMiddleRow(benchmark::State& state) {

@@ -1,6 +1,7 @@
 #include "editor/LinkCarryCache.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 
 #include "editor/VelEditSub.h"
@@ -24,11 +25,12 @@ std::string_view rowAfter(const TVelStrings& store, int row) {
 
 } // namespace
 
-std::vector<LinkRange> LinkCarryCache::RowLinks(const TVelStrings& store, int row,
-                                                const MarkupRules& rules) {
+const std::vector<LinkRange>& LinkCarryCache::RowLinks(const TVelStrings& store, int row,
+                                                       const MarkupRules& rules) {
     store.Get(row); // rejects a row outside the store
+    rowRanges_.clear();
     if (!rules.colorPrint) {
-        return {};
+        return rowRanges_;
     }
     if (rules.singleByte != singleByte_) {
         singleByte_ = rules.singleByte;
@@ -40,13 +42,16 @@ std::vector<LinkRange> LinkCarryCache::RowLinks(const TVelStrings& store, int ro
         carries_.resize(count);
     }
     // A long row that ends its logical line depends on nothing but its own bytes:
-    // its links are kept until the row changes, so repainting it costs no rescan.
+    // its links are kept until the row changes, so repainting it costs no rescan, and
+    // after an edit inside it only the part from the edit on is scanned again.
     const std::string& bytes = store.Get(row);
     const bool keep = bytes.size() >= kKeptRowMinBytes && HasTerminator(bytes);
     if (keep) {
         const auto kept = longRows_.find(row);
         if (kept != longRows_.end() && kept->second.tabCount == rules.tabCount &&
-            isCurrent(row, kept->second.stamp)) {
+            isCurrent(row, kept->second.stamp) &&
+            (kept->second.changedFrom == std::string::npos ||
+             rescanChanged(bytes, singleByte_, kept->second))) {
             return kept->second.ranges;
         }
     }
@@ -55,13 +60,24 @@ std::vector<LinkRange> LinkCarryCache::RowLinks(const TVelStrings& store, int ro
     if (row + 1 < store.Count()) {
         remember(row + 1, result.carryOut);
     }
-    if (keep) {
-        if (longRows_.size() >= kMaxKeptRows) {
-            longRows_.clear();
-        }
-        longRows_[row] = {stamp_, rules.tabCount, result.ranges};
+    if (!keep) {
+        rowRanges_ = std::move(result.ranges);
+        return rowRanges_;
     }
-    return std::move(result.ranges);
+    if (!longRows_.contains(row) && longRows_.size() >= kMaxKeptRows) {
+        longRows_.clear();
+    }
+    KeptRanges& kept = longRows_[row];
+    kept = {stamp_, rules.tabCount, std::move(result.ranges), {}, std::string::npos};
+    extendColumnMarks(bytes, rules.tabCount, kept);
+    return kept.ranges;
+}
+
+std::optional<LinkCarry> LinkCarryCache::PreviousCarryInto(int row) const {
+    if (row < 0 || static_cast<size_t>(row) >= carries_.size() || carries_[row].stamp == 0) {
+        return std::nullopt;
+    }
+    return carries_[row].carry;
 }
 
 void LinkCarryCache::InvalidateFrom(int row) {
@@ -74,6 +90,56 @@ void LinkCarryCache::InvalidateFrom(int row) {
     }
     ++stamp_;
     invalidations_.push_back({stamp_, row});
+}
+
+void LinkCarryCache::RowEdited(int row, size_t col) {
+    // Taken out while the invalidation is recorded (which may fold the cache), then
+    // put back as current.
+    auto kept = longRows_.extract(row);
+    const bool frontValid = !kept.empty() && isCurrent(row, kept.mapped().stamp);
+    InvalidateFrom(row);
+    if (frontValid) {
+        kept.mapped().stamp = stamp_;
+        kept.mapped().changedFrom = std::min(kept.mapped().changedFrom, col);
+        longRows_.insert(std::move(kept));
+    }
+}
+
+bool LinkCarryCache::rescanChanged(std::string_view bytes, bool singleByte, KeptRanges& kept) {
+    const std::optional<size_t> from =
+        LinkScanRestart(bytes, kept.changedFrom, kept.ranges, singleByte);
+    if (!from) {
+        return false;
+    }
+    // A column depends only on the bytes in front of it.
+    std::vector<size_t>& marks = kept.columnMarks;
+    const size_t unchanged = std::min(kept.changedFrom, bytes.size());
+    marks.resize(std::min(marks.size(), unchanged / kColumnMarkStep + 1));
+    const size_t mark = std::min(*from / kColumnMarkStep, marks.size() - 1);
+    const size_t markByte = mark * kColumnMarkStep;
+    const size_t column =
+        ExpandedColumnAfter(bytes.substr(markByte, *from - markByte), marks[mark], kept.tabCount);
+    RowLinkScan rest = ScanRowLinksFrom(bytes, "", *from, column, singleByte, kept.tabCount);
+    const auto stale =
+        std::partition_point(kept.ranges.begin(), kept.ranges.end(),
+                             [&](const LinkRange& range) { return range.begin < *from; });
+    kept.ranges.erase(stale, kept.ranges.end());
+    kept.ranges.insert(kept.ranges.end(), rest.ranges.begin(), rest.ranges.end());
+    kept.changedFrom = std::string::npos;
+    extendColumnMarks(bytes, kept.tabCount, kept);
+    return true;
+}
+
+void LinkCarryCache::extendColumnMarks(std::string_view bytes, int tabCount, KeptRanges& kept) {
+    std::vector<size_t>& marks = kept.columnMarks;
+    if (marks.empty()) {
+        marks.push_back(0);
+    }
+    for (size_t at = (marks.size() - 1) * kColumnMarkStep; at + kColumnMarkStep <= bytes.size();
+         at += kColumnMarkStep) {
+        marks.push_back(
+            ExpandedColumnAfter(bytes.substr(at, kColumnMarkStep), marks.back(), tabCount));
+    }
 }
 
 bool LinkCarryCache::isCached(int row) const {

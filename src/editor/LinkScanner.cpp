@@ -1,6 +1,7 @@
 #include "editor/LinkScanner.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "editor/VelEditSub.h"
@@ -18,6 +19,12 @@ constexpr std::string_view kTag = "tag:";
 // Bytes of a web or mail prefix stepped over before the stop set applies (the length
 // of the shortest one; the rest of a longer prefix holds no stop character).
 constexpr size_t kUrlPrefixSkip = 5;
+// Bytes a decision at one place may read ahead: a prefix compared there. Every other
+// look-ahead (a trail byte, the second byte of a wide space) is shorter.
+constexpr size_t kLongestPrefix =
+    std::max({kHttp.size(), kHttps.size(), kMailto.size(), kMail.size(), kTag.size()});
+// How far in front of a change a restart place is looked for.
+constexpr size_t kRestartLookBack = size_t{64} * 1024;
 
 // The ideographic space ends a web or mail address; no other double-byte character does.
 constexpr unsigned char kWideSpaceLead = 0x81;
@@ -56,6 +63,12 @@ public:
 
     RowLinkScan run(LinkCarry carryIn) {
         scanFrom(continueCarry(carryIn));
+        return std::move(result_);
+    }
+
+    // The scan from a place where the scan of the whole row looks for a new link.
+    RowLinkScan runFrom(size_t from) {
+        scanFrom(from);
         return std::move(result_);
     }
 
@@ -229,27 +242,14 @@ private:
     }
 };
 
-// Fills in the tab-expanded columns of ranges that are in ascending order.
-void setExpandedColumns(std::string_view row, int tabCount, std::vector<LinkRange>& ranges) {
-    const size_t tab = static_cast<size_t>(std::clamp(tabCount, 1, 8));
-    size_t byte = 0;
-    size_t column = 0;
-    // The next tab at or after `byte`, found once: searching afresh for every range
-    // would rescan a long row without tabs once per link.
-    size_t nextTab = row.find('\t');
+// Fills in the tab-expanded columns of ranges that are in ascending order and begin at
+// or after byte `from`, whose column is `column`. Each byte is walked over once.
+void setExpandedColumns(std::string_view row, int tabCount, size_t from, size_t column,
+                        std::vector<LinkRange>& ranges) {
+    size_t byte = from;
     auto advanceTo = [&](size_t target) {
-        while (byte < target) {
-            if (nextTab < byte) {
-                nextTab = row.find('\t', byte);
-            }
-            size_t tabAt = std::min(nextTab, target);
-            column += tabAt - byte;
-            byte = tabAt;
-            if (byte < target) {
-                column += tab - column % tab;
-                ++byte;
-            }
-        }
+        column = ExpandedColumnAfter(row.substr(byte, target - byte), column, tabCount);
+        byte = target;
         return column;
     };
     for (LinkRange& range : ranges) {
@@ -263,8 +263,58 @@ void setExpandedColumns(std::string_view row, int tabCount, std::vector<LinkRang
 RowLinkScan ScanRowLinks(std::string_view row, std::string_view nextRow, LinkCarry carryIn,
                          bool singleByte, int tabCount) {
     RowLinkScan scan = RowScanner(row, nextRow, singleByte, true).run(carryIn);
-    setExpandedColumns(row, tabCount, scan.ranges);
+    setExpandedColumns(row, tabCount, 0, 0, scan.ranges);
     return scan;
+}
+
+RowLinkScan ScanRowLinksFrom(std::string_view row, std::string_view nextRow, size_t from,
+                             size_t fromColumn, bool singleByte, int tabCount) {
+    RowLinkScan scan = RowScanner(row, nextRow, singleByte, true).runFrom(from);
+    setExpandedColumns(row, tabCount, from, fromColumn, scan.ranges);
+    return scan;
+}
+
+std::optional<size_t> LinkScanRestart(std::string_view row, size_t col,
+                                      const std::vector<LinkRange>& before, bool singleByte) {
+    // In front of `limit` every prefix comparison, trail byte and stop character read
+    // lies in front of col, so the scan up to there is what it was.
+    const std::string_view text = StripTerminator(row);
+    const size_t reach = std::min(col, text.size());
+    if (reach <= kLongestPrefix) {
+        return std::nullopt;
+    }
+    const size_t limit = reach - kLongestPrefix;
+    // A link across the limit: its start is where the scan found it.
+    const auto after =
+        std::partition_point(before.begin(), before.end(),
+                             [limit](const LinkRange& range) { return range.begin < limit; });
+    const size_t lastEnd = after == before.begin() ? 0 : std::prev(after)->end;
+    if (lastEnd > limit) {
+        const size_t begin = std::prev(after)->begin;
+        return begin > 0 ? std::optional<size_t>(begin) : std::nullopt;
+    }
+    // A byte that is no lead byte ends its character (as a single byte or as a trail
+    // byte), so a character starts behind it. The end of a link is a character start too.
+    const platform::CodePage& codePage = platform::CodePage::ansi();
+    const size_t floor = std::max(lastEnd, limit > kRestartLookBack ? limit - kRestartLookBack : 0);
+    for (size_t at = limit; at > floor; --at) {
+        if (singleByte || !codePage.isLeadByte(static_cast<unsigned char>(text[at - 1]))) {
+            return at;
+        }
+    }
+    return floor == lastEnd && lastEnd > 0 ? std::optional<size_t>(lastEnd) : std::nullopt;
+}
+
+size_t ExpandedColumnAfter(std::string_view piece, size_t column, int tabCount) {
+    const size_t tab = static_cast<size_t>(std::clamp(tabCount, 1, 8));
+    size_t byte = 0;
+    for (size_t tabAt = piece.find('\t'); tabAt != std::string_view::npos;
+         tabAt = piece.find('\t', byte)) {
+        column += tabAt - byte;
+        column += tab - column % tab;
+        byte = tabAt + 1;
+    }
+    return column + (piece.size() - byte);
 }
 
 LinkCarry CarryPastRow(std::string_view row, std::string_view nextRow, LinkCarry carryIn,

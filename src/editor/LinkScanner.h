@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -47,6 +48,25 @@ struct RowLinkScan {
 // start). tabCount is the tab width used for the expanded columns.
 RowLinkScan ScanRowLinks(std::string_view row, std::string_view nextRow, LinkCarry carryIn,
                          bool singleByte, int tabCount);
+
+// The links of a row from byte `from` on, as ScanRowLinks finds them: `from` is a
+// place where that scan looks for a new link (as LinkScanRestart answers), and
+// fromColumn its tab-expanded column. The ranges begin at or after `from`.
+RowLinkScan ScanRowLinksFrom(std::string_view row, std::string_view nextRow, size_t from,
+                             size_t fromColumn, bool singleByte, int tabCount);
+
+// Where the scan of a row may restart after its bytes changed from `col` on, given the
+// ranges ScanRowLinks found before the change (with the same rules and the same row
+// above): a character start after the row start and in front of col, outside every
+// link, far enough from col that nothing decided in front of it reads a changed byte.
+// The ranges that begin in front of it are still valid; ScanRowLinksFrom finds the
+// rest. None when no such place lies within a bounded look-back in front of col.
+std::optional<size_t> LinkScanRestart(std::string_view row, size_t col,
+                                      const std::vector<LinkRange>& before, bool singleByte);
+
+// The tab-expanded column after `piece` when it starts at expanded column `column`:
+// each tab runs on to the next multiple of tabCount (1..8), every other byte is one.
+size_t ExpandedColumnAfter(std::string_view piece, size_t column, int tabCount);
 
 // Only the state that ScanRowLinks hands on, for rows that are passed over.
 LinkCarry CarryPastRow(std::string_view row, std::string_view nextRow, LinkCarry carryIn,

@@ -19,15 +19,16 @@ struct TextPos {
 // Converts positions between display rows and logical lines of a wrapped store. A row
 // whose last byte is LF ends a logical line; the last row of the store ends the last.
 //
-// Keeps, per block of 1024 rows, the number of LF-ending rows and of bytes, built
-// lazily up to the block a conversion needs, so a conversion costs O(N/1024 + 1024)
-// instead of a walk from row 0. The layout operations (RewrapAll, RewrapLines) keep
-// it up to date; RewrapLines also covers the edit of the rows it is given. Whoever
-// else changes the store must call Invalidate with the lowest row changed before the
-// next conversion: Put(r), Insert(r), Delete(r), InsertRange(r, ...),
-// DeleteRange(r, ...), InsertText(r, ...), InsertBytes(r, ...), EraseBytes(r, ...)
-// and AppendBytes(r, ...) -> Invalidate(r); Add ->
-// Invalidate(Count() before the Add); Assign, Clear, SetTextStr, SetCommaText,
+// Keeps, per block of 64 rows, the number of LF-ending rows and of bytes, built
+// lazily up to the block a conversion needs. A conversion walks the rows of one block
+// instead of the rows from row 0, and after an edit only the blocks from the edited
+// one on are built again, as far as the next conversion needs: typing costs a block.
+// The layout operations (RewrapAll, RewrapLines) keep it up to date; RewrapLines also
+// covers the edit of the rows it is given. Whoever else changes the store must call
+// Invalidate with the lowest row changed before the next conversion: Put(r),
+// Insert(r), Delete(r), InsertRange(r, ...), DeleteRange(r, ...), InsertText(r, ...),
+// InsertBytes(r, ...), EraseBytes(r, ...) and AppendBytes(r, ...) -> Invalidate(r);
+// Add -> Invalidate(Count() before the Add); Assign, Clear, SetTextStr, SetCommaText,
 // SetCount, loads and Swap -> Invalidate(0).
 class LogicalLineIndex {
 public:
@@ -48,7 +49,7 @@ public:
     TextPos RowToLogical(TextPos display);
 
 private:
-    static constexpr int kBlockRows = 1024;
+    static constexpr int kBlockRows = 64;
 
     struct Block {
         int lineEnds = 0;       // rows ending with LF in this block

@@ -123,6 +123,20 @@ void RowWidthCache::RowEdited(int line, size_t col) {
     found->width.reset();
 }
 
+void RowWidthCache::RowsMoved(int line, int moved) {
+    // Removed rows are dropped; the rows behind them keep their checkpoints under their
+    // new line numbers.
+    const long long lastRemoved = moved < 0 ? static_cast<long long>(line) - moved : line;
+    std::erase_if(rows_, [line, lastRemoved](const CachedRow& row) {
+        return row.line > line && row.line <= lastRemoved;
+    });
+    for (CachedRow& row : rows_) {
+        if (row.line > line) {
+            row.line += moved;
+        }
+    }
+}
+
 RowWidthCache::CachedRow& RowWidthCache::Row(int line, std::string_view text,
                                              const RowWidthRules& rules) {
     if (rules != rules_) {

@@ -32,9 +32,9 @@ struct RowWidthRules {
 // first; their checkpoints take about 2 % of their bytes.
 //
 // Rows are given as stored (terminator included) with their display line number,
-// which is the key: after any change of the store its owner calls RowsChanged or
-// RowEdited, and after a change of the font the width function measures with, Clear.
-// A change of the rules clears the cache by itself.
+// which is the key: after any change of the store its owner calls RowsChanged,
+// RowEdited or RowsMoved, and after a change of the font the width function measures
+// with, Clear. A change of the rules clears the cache by itself.
 class RowWidthCache {
 public:
     struct Limits {
@@ -63,6 +63,10 @@ public:
     void RowsChanged(int fromLine);
     // The bytes of row `line` changed from column col on; no row was added or removed.
     void RowEdited(int line, size_t col);
+    // The rows after `line` moved by `moved` rows: with moved < 0 the rows line + 1 ..
+    // line - moved were removed, with moved > 0 as many new rows were put in after
+    // `line`. Row `line` itself is left as it is.
+    void RowsMoved(int line, int moved);
 
 private:
     struct Checkpoint {

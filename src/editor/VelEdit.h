@@ -77,7 +77,12 @@ public:
 
     // ---- Layout ----
     void RewrapAll(bool wrap, bool redraw);
-    void RewrapLines(int x, int firstLine, bool redraw, bool breakRemoved, int lastLine);
+    // rowsBeforeEdit: the row count before the edit that changed rows firstLine ..
+    // lastLine, so the repaint knows how far the rows behind them moved.
+    void RewrapLines(int x, int firstLine, bool redraw, int rowsBeforeEdit, int lastLine);
+    // The last row of the logical line holding `row`, looking no further than the
+    // last row in view.
+    int LastVisibleRowOfLine(int row) const;
     void LogicalToRow(int& col, int& line) const;
     void RowToLogical(int& col, int& line) const;
     void BuildFont();
@@ -90,6 +95,26 @@ public:
     void Paint();
     void RedrawAll();
     void RedrawLines(int mode, int a, int b);
+    // Repaints after an edit that gave rows first .. lastChanged new bytes (row first
+    // from x on) and moved the rows behind them by `moved` rows (the change of the row
+    // count). Moved rows keep their pixels, shifted along; only what changed or came
+    // into view is drawn.
+    void RedrawEditedRows(int first, int x, int lastChanged, int moved);
+    // Where an edit at the caret begins to change the picture, taken before an edit
+    // made without repainting: its row (the row in front when word wrap may cut that
+    // anew), the x from which that row changes, and the row count.
+    struct EditStart {
+        int first = 0;
+        int x = 0;
+        int rows = 0;
+    };
+    EditStart EditStartAtCaret() const;
+    // Where to start repainting a row edited from x on. Links are recognised over the
+    // whole row: an edit can end or break a link that began in front of x.
+    int EditedRowX(int x) const { return FColorPrintF ? 0 : x; }
+    // Repaints after such an edit, which changed rows up to the end of the caret's
+    // logical line.
+    void RedrawAfterEdit(const EditStart& start);
     void DrawLineRange(int first, int last);
     void DrawLine(int x, int rowOffset, std::string_view text);
     void DrawLineEndMark(int x, int y, std::string_view tail);
@@ -450,6 +475,9 @@ private:
     // The bytes of display line `line` changed from column `col` on, and no row was
     // added or removed: what was measured in front of col stays valid.
     void RowEdited(int line, int col);
+    // Display line `line` changed from column `col` on, and the rows behind it moved by
+    // `moved` rows (rows were inserted after it, or rows after it were removed).
+    void RowsSplitOrJoined(int line, int col, int moved);
     QColor ToQColor(TColor c) const;
 
     // Properties.

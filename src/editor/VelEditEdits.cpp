@@ -90,7 +90,7 @@ bool TVelEdit::RemoveRange(TextPos from, TextPos to) {
         RowEdited(upper, from.col);
         return false;
     }
-    LinesChanged(upper);
+    RowsSplitOrJoined(upper, from.col, upper - to.line);
     return true;
 }
 
@@ -105,6 +105,7 @@ void TVelEdit::DeleteSelection(bool redraw) {
     }
     const CaretHideGuard hidden(this);
     DrawCaretUnderline(CaretLine, false);
+    const int rowsBefore = Strings->Count();
     const bool rowsRemoved = RemoveRange(from, to);
     CaretLine = from.line;
     CaretCol = std::min(from.col, static_cast<int>(Strings->Get(from.line).size()));
@@ -113,7 +114,7 @@ void TVelEdit::DeleteSelection(bool redraw) {
     DesiredCol = CaretCol;
     CollapseSelectionToCaret();
     if (FWordWrap) {
-        RewrapLines(CaretX, CaretLine, redraw, rowsRemoved || holdsBreak(text), CaretLine);
+        RewrapLines(CaretX, CaretLine, redraw, rowsBefore, CaretLine);
         CollapseSelectionToCaret();
         return;
     }
@@ -121,11 +122,9 @@ void TVelEdit::DeleteSelection(bool redraw) {
         if (UpdateVertScrollBar(true)) {
             RedrawAll();
         } else if (rowsRemoved) {
-            DrawLine(CaretX, CaretY, Strings->Get(CaretLine));
-            DrawLinks(CaretLine, CaretLine, nullptr);
-            RedrawLines(5, 0, 0);
+            RedrawEditedRows(CaretLine, CaretX, CaretLine, Strings->Count() - rowsBefore);
         } else {
-            DrawLine(CaretX, CaretY, Strings->Get(CaretLine));
+            DrawLine(EditedRowX(CaretX), CaretY, Strings->Get(CaretLine));
             DrawLinks(CaretLine, CaretLine, nullptr);
             DrawCaretUnderline(CaretLine, true);
             UpdateHorzScrollBar(true);
@@ -142,6 +141,7 @@ void TVelEdit::InsertAtCaret(std::string_view text, bool redraw) {
     const int col = std::clamp(CaretCol, 0, static_cast<int>(Strings->Get(line).size()));
     const CaretHideGuard hidden(this);
     DrawCaretUnderline(CaretLine, false);
+    const int rowsBefore = Strings->Count();
     const int headX = ColumnX(line, col) - HorzOffset;
     CaretY = (line - TopLine) * LinePitch;
     CaretLine = line;
@@ -152,7 +152,7 @@ void TVelEdit::InsertAtCaret(std::string_view text, bool redraw) {
         RowEdited(line, col);
         CaretCol = col + static_cast<int>(text.size());
         if (FWordWrap) {
-            RewrapLines(headX, line, redraw, false, line);
+            RewrapLines(headX, line, redraw, rowsBefore, line);
             CollapseSelectionToCaret();
             return;
         }
@@ -162,7 +162,7 @@ void TVelEdit::InsertAtCaret(std::string_view text, bool redraw) {
             if (UpdateVertScrollBar(true)) {
                 RedrawAll();
             } else {
-                DrawLine(headX, CaretY, Strings->Get(line));
+                DrawLine(EditedRowX(headX), CaretY, Strings->Get(line));
                 DrawLinks(line, line, nullptr);
                 DrawCaretUnderline(line, true);
             }
@@ -190,10 +190,10 @@ void TVelEdit::InsertAtCaret(std::string_view text, bool redraw) {
         CaretLine = line + static_cast<int>(rows.size());
         Strings->InsertRange(line + 1, std::move(rows));
     }
-    LinesChanged(line);
+    RowsSplitOrJoined(line, col, CaretLine - line);
     CaretX = ColumnX(CaretLine, CaretCol) - HorzOffset;
     if (FWordWrap) {
-        RewrapLines(CaretX, line, redraw, false, CaretLine);
+        RewrapLines(headX, line, redraw, rowsBefore, CaretLine);
         CollapseSelectionToCaret();
         return;
     }
@@ -202,9 +202,7 @@ void TVelEdit::InsertAtCaret(std::string_view text, bool redraw) {
         if (UpdateVertScrollBar(true)) {
             RedrawAll();
         } else {
-            DrawLine(headX, (line - TopLine) * LinePitch, Strings->Get(line));
-            DrawLinks(line, line, nullptr);
-            RedrawLines(3, line + 1, 0);
+            RedrawEditedRows(line, headX, CaretLine, Strings->Count() - rowsBefore);
         }
         UpdateCaretPos();
     }

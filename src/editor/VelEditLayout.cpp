@@ -70,9 +70,8 @@ void TVelEdit::RewrapAll(bool wrap, bool redraw) {
     }
 }
 
-void TVelEdit::RewrapLines(int x, int firstLine, bool redraw, bool breakRemoved, int lastLine) {
+void TVelEdit::RewrapLines(int x, int firstLine, bool redraw, int rowsBeforeEdit, int lastLine) {
     const int caretLineBefore = CaretLine;
-    const int rowsBefore = Strings->Count();
     const RewrapLinesResult result = editor::RewrapLines(
         *Strings, LineIndex, CurrentWrapParams(), firstLine, lastLine, {CaretCol, CaretLine});
     LinkCarries.InvalidateFrom(std::max(0, result.startRow - 1));
@@ -96,30 +95,25 @@ void TVelEdit::RewrapLines(int x, int firstLine, bool redraw, bool breakRemoved,
             VertScroll(scroll::LineDown, 0);
         }
     }
+    CaretLine = i;
     if (UpdateVertScrollBar(true)) {
         RedrawAll();
     } else {
         const int start = result.startRow;
-        const int y = (start - TopLine) * LinePitch;
-        const bool rowsChanged = Strings->Count() != rowsBefore || result.rowCountChanged;
-        if (start >= TopLine) {
-            if (breakRemoved || rowsChanged || start != lastLine) {
-                DrawLine(0, y, Strings->Get(start));
-                DrawLinks(start, std::min(Strings->Count() - 1, TopLine + VisibleLines - 1),
-                          nullptr);
-                RedrawLines(3, start + 1, 0);
-            } else {
-                DrawLine(x, y, Strings->Get(start));
-                DrawLinks(start, result.oldLastRow, nullptr);
-                RedrawLines(6, start + 1, result.oldLastRow);
-            }
-        } else {
-            RedrawLines(3, TopLine, 0);
-        }
+        RedrawEditedRows(start, start == firstLine ? x : 0, result.newLastRow,
+                         Strings->Count() - rowsBeforeEdit);
     }
     SelAnchorCol = SelEndCol = SelDrawnEndCol = DesiredCol = CaretCol;
     CaretLine = SelAnchorLine = SelEndLine = SelDrawnEndLine = i;
     UpdateCaretPos();
+}
+
+int TVelEdit::LastVisibleRowOfLine(int row) const {
+    const int last = std::min(Strings->Count() - 1, TopLine + VisibleLines - 1);
+    while (row < last && !HasTerminator(Strings->Get(row))) {
+        ++row;
+    }
+    return row;
 }
 
 void TVelEdit::LogicalToRow(int& col, int& line) const {

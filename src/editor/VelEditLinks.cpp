@@ -32,7 +32,7 @@ void TVelEdit::DrawLinks(int first, int last, const QRect* clip) {
     const int left = TextLeft;
     const int origin = TextLeft - HorzOffset;
     for (int line = first; line <= last; ++line) {
-        const std::vector<LinkRange> links = LinkCarries.RowLinks(*Strings, line, rules);
+        const std::vector<LinkRange>& links = LinkCarries.RowLinks(*Strings, line, rules);
         const std::string_view row = StripTerminator(Strings->Get(line));
         // Links come in order: the first one that reaches into the view is found by
         // bisection over the row's cached prefix widths, so a long row scrolled far to

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "editor/RowSlice.h"
 
@@ -109,6 +111,109 @@ void TVelEdit::RedrawLines(int mode, int a, int b) {
         OnUserClientDraw(*this, TextLeft, ClientWidth() - VertBarWidth, TopLine,
                          std::min(Strings->Count(), TopLine + VisibleLines) - 1);
     }
+}
+
+void TVelEdit::RedrawEditedRows(int first, int x, int lastChanged, int moved) {
+    if (paintPending_) {
+        return; // a scroll has already asked for the whole view
+    }
+    const int count = Strings->Count();
+    const int bottom = TopLine + VisibleLines - 1;
+    // Moving pixels needs rows that own their whole band (the caret underline of a row
+    // without line spacing lies on the next row), and nothing drawn over the rows that
+    // is not theirs.
+    const bool movable = LinePitch > FontHeight && HitLen == 0 && !OnUserDraw && !OnUserClientDraw;
+    if (!movable) {
+        x = EditedRowX(x);
+        if (first >= TopLine && x > 0) {
+            DrawLine(x, (first - TopLine) * LinePitch, Strings->Get(first));
+            DrawLinks(first, first, nullptr);
+            ++first;
+        }
+        RedrawLines(3, first, 0);
+        return;
+    }
+    x = EditedRowX(x);
+    DrawCaretUnderline(UnderlinedLine, false);
+    if (FColorPrintF) {
+        // A link runs on over the rows word wrap continues: a changed row can change the
+        // links of the continued rows next to it. The rows behind the change show the
+        // same links as before while the state handed into them is what it was.
+        if (first > 0 && !HasTerminator(Strings->Get(first - 1))) {
+            --first;
+            x = 0;
+        }
+        const int limit = std::min(bottom, count - 1);
+        std::vector<std::optional<LinkCarry>> before;
+        for (int row = lastChanged + 1; row <= limit && !HasTerminator(Strings->Get(row - 1));
+             ++row) {
+            before.push_back(LinkCarries.PreviousCarryInto(row - moved));
+        }
+        for (const std::optional<LinkCarry>& carry : before) {
+            if (carry && *carry == LinkCarries.CarryInto(*Strings, lastChanged + 1)) {
+                break;
+            }
+            ++lastChanged;
+        }
+        // The record must hold the state of every continued row in view, at its new
+        // place, for the next edit's comparison.
+        for (int row = lastChanged + 2; row <= limit && !HasTerminator(Strings->Get(row - 1));
+             ++row) {
+            LinkCarries.CarryInto(*Strings, row);
+        }
+    }
+    // Rows behind the change show what they showed `moved` rows further up or down.
+    int movedFirst = std::max({lastChanged + 1, TopLine, TopLine + moved});
+    int movedLast = std::min({bottom, count - 1, bottom + moved});
+    if (moved != 0 && movedFirst <= movedLast) {
+        const int top =
+            (std::min(movedFirst, movedFirst - moved) - TopLine) * LinePitch + FTopMargin;
+        const int end =
+            (std::max(movedLast, movedLast - moved) - TopLine + 1) * LinePitch + FTopMargin;
+        canvas_->scrollArea(edges(TextLeft - 1, top, ClientWidth(), end), moved * LinePitch);
+    } else if (moved != 0) {
+        movedFirst = movedLast + 1;
+    }
+    const auto drawRun = [this, first, x](int from, int to) {
+        for (int row = from; row <= to; ++row) {
+            DrawLine(row == first ? x : 0, (row - TopLine) * LinePitch, Strings->Get(row));
+        }
+        DrawLinks(from, to, nullptr);
+    };
+    const int last = std::min(bottom, count - 1);
+    const int from = std::max(first, TopLine);
+    if (moved == 0) {
+        drawRun(from, std::min(lastChanged, last));
+    } else {
+        drawRun(from, std::min(movedFirst - 1, last));
+        drawRun(std::max(from, movedLast + 1), last);
+    }
+    // Where the text's end is in view and moved, rows that now stand where the text
+    // ended get their numbers, and where rows left the end, the view is cleared from
+    // the new last row's gap (which the gutter rule no longer crosses).
+    if (moved > 0) {
+        DrawGutter(std::max(count - moved, TopLine), last);
+    } else if (moved < 0 && count - 1 < bottom) {
+        const int top = (count - TopLine) * LinePitch + FTopMargin - (LinePitch - FontHeight);
+        const int end = (std::min(count - moved, bottom + 1) - TopLine) * LinePitch + FTopMargin;
+        canvas_->fillRect(edges(0, top, ClientWidth(), end), ToQColor(FColor));
+    }
+    DrawCaretUnderline(CaretLine, true);
+    UpdateHorzScrollBar(true);
+}
+
+TVelEdit::EditStart TVelEdit::EditStartAtCaret() const {
+    EditStart start{CaretLine, ColumnX(CaretLine, CaretCol) - HorzOffset, Strings->Count()};
+    if (FWordWrap && start.first > 0 && !HasTerminator(Strings->Get(start.first - 1))) {
+        --start.first;
+        start.x = 0;
+    }
+    return start;
+}
+
+void TVelEdit::RedrawAfterEdit(const EditStart& start) {
+    RedrawEditedRows(start.first, start.x, LastVisibleRowOfLine(CaretLine),
+                     Strings->Count() - start.rows);
 }
 
 void TVelEdit::DrawLineRange(int first, int last) {

@@ -96,32 +96,40 @@ void TVelEdit::LinesChanged(int fromLine) {
 
 void TVelEdit::RowEdited(int line, int col) {
     LineIndex.Invalidate(line);
-    LinkCarries.InvalidateFrom(line);
+    LinkCarries.RowEdited(line, static_cast<size_t>(std::max(col, 0)));
     // The rows behind kept their bytes and places.
+    RowWidths.RowEdited(line, static_cast<size_t>(std::max(col, 0)));
+}
+
+void TVelEdit::RowsSplitOrJoined(int line, int col, int moved) {
+    LineIndex.Invalidate(line);
+    LinkCarries.RowEdited(line, static_cast<size_t>(std::max(col, 0)));
+    RowWidths.RowsMoved(line, moved);
     RowWidths.RowEdited(line, static_cast<size_t>(std::max(col, 0)));
 }
 
 bool TVelEdit::LoadFromFile(const std::filesystem::path& fileName) {
     // The store loads into a fresh list and swaps it in only when the whole file was
-    // read, so a failure leaves text, caret and history as they were.
-    if (!Strings->LoadFromFile(fileName)) {
+    // read, so a failure leaves text, caret and history as they were. With word wrap
+    // on, the lines are cut into display lines as they are read.
+    const bool wrap = FWordWrap;
+    const bool loaded = wrap ? LoadWrapped(*Strings, fileName, CurrentWrapParams())
+                             : Strings->LoadFromFile(fileName);
+    if (!loaded) {
         return false;
     }
-    // A loaded text is unwrapped; the flag follows until RewrapAll wraps it.
-    const bool wrap = FWordWrap;
-    FWordWrap = false;
     LinesChanged(0);
     ResetEditState();
     SetImeWindow(TextLeft, FTopMargin);
     VertBar->setValue(0);
     HorzBar->setValue(0);
-    if (wrap) {
-        RewrapAll(true, true);
-    } else {
-        UpdateVertScrollBar(true);
-        RedrawAll();
-        UpdateCaretPos();
+    // Wrapped, the caret is placed as RewrapAll places it.
+    if (wrap && SetCaret(-1, CaretLine, 0, true, false)) {
+        return true;
     }
+    UpdateVertScrollBar(true);
+    RedrawAll();
+    UpdateCaretPos();
     return true;
 }
 

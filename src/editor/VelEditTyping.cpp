@@ -49,11 +49,15 @@ void TVelEdit::TypeText(std::string_view s) {
     const std::string& caretRow = Strings->Get(CaretLine);
     const bool beforeTerminator =
         HasTerminator(caretRow) && CaretCol >= static_cast<int>(caretRow.size()) - 2;
+    EditStart start;
+    bool rowsJoined = false;
     if (!InsMode && !beforeTerminator) {
+        start = EditStartAtCaret();
         // Overwriting may take bytes from the following rows of the same logical line,
         // never from the next logical line: those rows are joined first.
         const JoinedRows joined = JoinRows(*Strings, CaretLine);
-        if (joined.lastRow > CaretLine) {
+        rowsJoined = joined.lastRow > CaretLine;
+        if (rowsJoined) {
             Strings->Put(CaretLine, joined.text);
             Strings->DeleteRange(CaretLine + 1, joined.lastRow - CaretLine);
             LinesChanged(CaretLine);
@@ -78,7 +82,19 @@ void TVelEdit::TypeText(std::string_view s) {
         RowEdited(CaretLine, CaretCol);
     }
     RecordUndo(static_cast<int>(UndoKind::Inserted), std::string(s) + pad, CaretCol, CaretLine);
-    InsertAtCaret(s, true);
+    // Joined rows are not on screen yet: the picture is brought up to date at the end.
+    InsertAtCaret(s, !rowsJoined);
+    if (rowsJoined) {
+        const CaretHideGuard hidden(this);
+        const bool gutterChanged = UpdateVertScrollBar(true);
+        if (!SetCaret(-1, CaretLine, 0, true, true)) {
+            if (gutterChanged) {
+                RedrawAll();
+            } else {
+                RedrawAfterEdit(start);
+            }
+        }
+    }
     DesiredCol = CaretCol;
     CollapseSelectionToCaret();
     UpdateCaretPos();
@@ -117,6 +133,7 @@ void TVelEdit::NewLine() {
         text.append(prefix.begin(), blank);
     }
     RecordUndo(static_cast<int>(UndoKind::Inserted), text, CaretCol, CaretLine);
+    const EditStart start = EditStartAtCaret();
     InsertAtCaret(text, false);
     {
         const CaretHideGuard hidden(this);
@@ -129,7 +146,7 @@ void TVelEdit::NewLine() {
             if (changed) {
                 RedrawAll();
             } else {
-                RedrawLines(1, 0, 0);
+                RedrawAfterEdit(start);
             }
         }
         UpdateCaretPos();
@@ -177,15 +194,15 @@ bool TVelEdit::DeleteAtCaret(UndoKind kind) {
         Strings->EraseBytes(line, CaretCol, 2);
         if (FWordWrap) {
             LinesChanged(line);
-            RewrapLines(CaretX, line, true, true, line);
+            RewrapLines(CaretX, line, true, Strings->Count(), line);
         } else {
             Strings->InsertBytes(line, CaretCol, Strings->Get(line + 1));
             Strings->Delete(line + 1);
-            LinesChanged(line);
+            RowsSplitOrJoined(line, CaretCol, -1);
             if (UpdateVertScrollBar(true)) {
                 RedrawAll();
             } else {
-                RedrawLines(2, 0, 0);
+                RedrawEditedRows(line, CaretX, line, -1);
             }
         }
     } else {
@@ -197,11 +214,11 @@ bool TVelEdit::DeleteAtCaret(UndoKind kind) {
         Strings->EraseBytes(line, CaretCol, length);
         RowEdited(line, CaretCol);
         if (FWordWrap) {
-            RewrapLines(CaretX, line, true, false, line);
+            RewrapLines(CaretX, line, true, Strings->Count(), line);
         } else if (UpdateVertScrollBar(true)) {
             RedrawAll();
         } else {
-            DrawLine(CaretX, CaretY, Strings->Get(line));
+            DrawLine(EditedRowX(CaretX), CaretY, Strings->Get(line));
             DrawLinks(line, line, nullptr);
             DrawCaretUnderline(line, true);
         }

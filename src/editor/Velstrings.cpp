@@ -294,6 +294,24 @@ void TVelStrings::adoptRows(std::vector<std::string> rows, int64_t bytes) {
     bytes_ = bytes;
 }
 
+void TVelStrings::adoptBlocks(std::vector<Rows> blocks, int64_t bytes) {
+    std::size_t count = 0;
+    std::vector<Chunk> chunks;
+    for (Rows& block : blocks) {
+        count += block.size();
+        std::vector<Chunk> cut = cutIntoChunks(std::move(block));
+        chunks.insert(chunks.end(), std::make_move_iterator(cut.begin()),
+                      std::make_move_iterator(cut.end()));
+    }
+    chunks_.swap(chunks);
+    starts_.clear();
+    staleFrom_ = 0;
+    hint_ = 0;
+    count_ = static_cast<int>(count);
+    capacity_ = count_;
+    bytes_ = bytes;
+}
+
 const std::string& TVelStrings::Get(int index) const {
     checkIndex(index);
     // A row of the chunk looked at last costs no call: walks over all rows come here.
@@ -571,6 +589,10 @@ bool TVelStrings::LoadFromFile(const std::filesystem::path& fileName) {
     return loadRows(fileName, std::nullopt);
 }
 
+bool TVelStrings::LoadCutFromFile(const std::filesystem::path& fileName, const LineCutter& cutter) {
+    return loadRows(fileName, std::nullopt, &cutter);
+}
+
 bool TVelStrings::LoadCRLF(const std::filesystem::path& fileName) {
     return loadRows(fileName, kBreakCRLF);
 }
@@ -583,14 +605,13 @@ bool TVelStrings::LoadCR(const std::filesystem::path& fileName) {
     return loadRows(fileName, kBreakCR);
 }
 
-bool TVelStrings::loadRows(const std::filesystem::path& fileName,
-                           std::optional<LineBreakKind> kind) {
-    std::vector<std::string> rows;
-    int64_t bytes = 0;
-    if (!ReadFileRows(fileName, kind, rows, bytes, lastError_)) {
+bool TVelStrings::loadRows(const std::filesystem::path& fileName, std::optional<LineBreakKind> kind,
+                           const LineCutter* cutter) {
+    FileRows rows;
+    if (!ReadFileRows(fileName, kind, cutter, rows, lastError_)) {
         return false;
     }
-    adoptRows(std::move(rows), bytes);
+    adoptBlocks(std::move(rows.blocks), rows.bytes);
     lastError_.clear();
     return true;
 }

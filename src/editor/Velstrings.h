@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -35,6 +36,13 @@ enum LineBreakKind : int {
     kBreakCR = 1,
     kBreakLF = 2,
     kBreakEmpty = 4,
+};
+
+// Turns one line of a file, terminator included, into the rows it is stored as and
+// appends them. A load runs it on two threads at once when it is thread-safe.
+struct LineCutter {
+    std::function<void(std::string_view line, std::vector<std::string>& rows)> cut;
+    bool threadSafe = false;
 };
 
 // The list of byte strings behind an editor: one entry per display line, each with
@@ -91,6 +99,8 @@ public:
     // Detects the line-break style and loads the file. On failure answers false, sets
     // LastError() and leaves the store exactly as it was.
     virtual bool LoadFromFile(const std::filesystem::path& fileName);
+    // As LoadFromFile, each line stored as the rows `cutter` makes of it.
+    bool LoadCutFromFile(const std::filesystem::path& fileName, const LineCutter& cutter);
     // Writes the text with each line's own terminators and without the end-of-text
     // mark, to a new file that replaces the old one only once it is complete. On
     // failure answers false, sets LastError() and leaves any old file untouched.
@@ -167,8 +177,13 @@ private:
     void checkIndex(int index) const;
     // Replaces the whole content with rows holding `bytes` bytes in total.
     void adoptRows(std::vector<std::string> rows, int64_t bytes);
-    // Loads with the given break rule, or with the one the file's first break implies.
-    bool loadRows(const std::filesystem::path& fileName, std::optional<LineBreakKind> kind);
+    // Replaces the whole content with the rows of the blocks, in order, holding `bytes`
+    // bytes in total; each block stays where it is.
+    void adoptBlocks(std::vector<Rows> blocks, int64_t bytes);
+    // Loads with the given break rule, or with the one the file's first break implies;
+    // each line is stored as is or as the rows `cutter` makes of it.
+    bool loadRows(const std::filesystem::path& fileName, std::optional<LineBreakKind> kind,
+                  const LineCutter* cutter = nullptr);
 
     // Finds a row in one chunk, when that chunk's start row is known.
     bool findInChunk(std::size_t chunk, int index, std::size_t& offset) const;

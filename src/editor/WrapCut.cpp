@@ -26,6 +26,9 @@ bool endsCleanly(std::string_view line, size_t start, size_t end) {
     return end - start < 2 || !isBreakByte(line[end - 2]);
 }
 
+// Bytes one search for tabs covers at least.
+constexpr size_t kTabLookahead = 256;
+
 using ByteTable = std::array<bool, 256>;
 
 // Lead-byte values of the code page, and none for single-byte mode.
@@ -49,11 +52,10 @@ public:
         : line_(line), params_(params), leads_(leadBytes(params.singleByteMode)),
           column_(static_cast<size_t>(std::max(params.column, kMinWrapColumn))),
           tabCount_(static_cast<size_t>(std::clamp(params.tabCount, 1, 8))),
+          tabMask_((tabCount_ & (tabCount_ - 1)) == 0 ? tabCount_ - 1 : 0),
           measure_(params.autoWrap && params.textWidth),
           maxWidth_(std::max<long long>(params.textAreaWidth,
                                         10LL * static_cast<long long>(params.avgCharWidth))) {}
-
-    size_t column() const { return column_; }
 
     // Length of the character at q: a lead byte takes the byte after it, whatever it is.
     // Computed without branches: in Japanese text leads and single bytes alternate
@@ -82,35 +84,100 @@ public:
         return clean;
     }
 
+    // End of the display line from `start`, as RowEnd answers it.
+    size_t rowEnd(size_t start, bool complete) const {
+        const size_t size = line_.size();
+        if (start >= size) {
+            return complete ? size : kNeedMoreBytes;
+        }
+        // A fitting prefix is never longer than `column` bytes; one character more is
+        // read.
+        if (!complete && size - start < column_ + 3) {
+            return kNeedMoreBytes;
+        }
+        // The CR of the terminator must fit on the last display line; the LF need not.
+        const bool terminated = size >= 2 && isBreakByte(line_[size - 2]);
+        const size_t rest = complete && terminated ? size - 1 : size;
+
+        const size_t end = fitEnd(start);
+        if (complete && end >= rest) {
+            return size;
+        }
+        const size_t cleanEnd = lastCleanEnd(start, end);
+        if (cleanEnd > start) {
+            return cleanEnd;
+        }
+        // Nothing fits that ends cleanly: take characters up to the first clean end.
+        for (size_t q = end;;) {
+            if (!complete && q + 2 > size) {
+                return kNeedMoreBytes;
+            }
+            if (q >= size) {
+                return size;
+            }
+            q += charLength(q);
+            if (complete ? q >= rest : q >= size) {
+                return complete ? size : kNeedMoreBytes;
+            }
+            if (endsCleanly(line_, start, q)) {
+                return q;
+            }
+        }
+    }
+
 private:
-    // Columns only: the common case.
+    // Columns only: the common case. A byte takes a column, a tab up to the next tab
+    // stop, whether or not it is the trail byte of a pair; a character takes the
+    // columns of its bytes. So the bytes that fit are counted from tab to tab, and the
+    // end moves back one byte when it splits a double-byte character.
     size_t columnFitEnd(size_t start) const {
         const size_t size = line_.size();
-        const size_t end = std::min(size, start + column_);
-        // Without tabs a column is a byte: the prefix ends at `end`, or one byte before
-        // when a double-byte character straddles it. Lead-valued bytes in front of
-        // `end` pair up from the first of their run.
-        if (line_.substr(start, end - start).find('\t') == std::string_view::npos) {
-            if (end == size) {
-                return end;
-            }
-            size_t run = 0;
-            while (end - run > start && leads_[static_cast<unsigned char>(line_[end - run - 1])]) {
-                ++run;
-            }
-            return run % 2 == 1 ? end - 1 : end;
-        }
         size_t columns = 0;
         size_t q = start;
-        while (q < size) {
-            const size_t length = charLength(q);
-            columns += advance(q, length, columns);
-            if (columns > column_) {
+        while (true) {
+            const size_t limit = std::min(size, q + (column_ - columns));
+            const size_t tab = tabBefore(q, limit);
+            columns += tab - q;
+            q = tab;
+            if (q == limit) {
                 break;
             }
-            q += length;
+            const size_t stop = columns + tabCount_ - columnInTab(columns);
+            if (stop > column_) {
+                break;
+            }
+            columns = stop;
+            ++q;
         }
-        return q;
+        return q < size && splitsPair(start, q) ? q - 1 : q;
+    }
+
+    // The first tab in [q, limit), limit when there is none. One search looks some way
+    // ahead and is kept: the rows of a line ask in order, mostly within one search.
+    size_t tabBefore(size_t q, size_t limit) const {
+        const bool known =
+            searchFrom_ <= q && q <= nextTab_ && (nextTab_ < searchEnd_ || limit <= searchEnd_);
+        if (!known) {
+            searchFrom_ = q;
+            searchEnd_ = std::min(line_.size(), std::max(limit, q + kTabLookahead));
+            nextTab_ = std::min(line_.substr(q, searchEnd_ - q).find('\t'), searchEnd_ - q) + q;
+        }
+        return std::min(nextTab_, limit);
+    }
+
+    // columns % tabCount, without a division for the usual tab widths.
+    size_t columnInTab(size_t columns) const {
+        return tabMask_ != 0 || tabCount_ == 1 ? columns & tabMask_ : columns % tabCount_;
+    }
+
+    // Whether q lies between the bytes of a double-byte character of the display line
+    // from start. Lead-valued bytes pair up from the first of their run.
+    bool splitsPair(size_t start, size_t q) const {
+        size_t run = 0;
+        while (q - run > start && leads_[static_cast<unsigned char>(line_[q - run - 1])]) {
+            ++run;
+        }
+        return run % 2 == 1;
     }
 
     size_t measuredFitEnd(size_t start) const {
@@ -154,56 +221,27 @@ private:
     const ByteTable& leads_;
     size_t column_;
     size_t tabCount_;
+    size_t tabMask_; // tabCount - 1 when it is a power of two, else 0
     bool measure_;
     long long maxWidth_;
+    // The first tab in [searchFrom_, searchEnd_), searchEnd_ when there is none.
+    mutable size_t searchFrom_ = 1;
+    mutable size_t searchEnd_ = 0;
+    mutable size_t nextTab_ = 0;
 };
 
 } // namespace
 
 size_t RowEnd(std::string_view line, size_t start, const WrapParams& params, bool complete) {
-    const size_t size = line.size();
-    if (start >= size) {
-        return complete ? size : kNeedMoreBytes;
-    }
-    const RowWalker walker(line, params);
-    // A fitting prefix is never longer than `column` bytes; one character more is read.
-    if (!complete && size - start < walker.column() + 3) {
-        return kNeedMoreBytes;
-    }
-    // The CR of the terminator must fit on the last display line; the LF need not.
-    const size_t rest = complete ? size - (HasTerminator(line) ? 1 : 0) : size;
-
-    const size_t fitEnd = walker.fitEnd(start);
-    if (complete && fitEnd >= rest) {
-        return size;
-    }
-    const size_t cleanEnd = walker.lastCleanEnd(start, fitEnd);
-    if (cleanEnd > start) {
-        return cleanEnd;
-    }
-    // Nothing fits that ends cleanly: take characters up to the first clean end.
-    for (size_t q = fitEnd;;) {
-        if (!complete && q + 2 > size) {
-            return kNeedMoreBytes;
-        }
-        if (q >= size) {
-            return size;
-        }
-        q += walker.charLength(q);
-        if (complete ? q >= rest : q >= size) {
-            return complete ? size : kNeedMoreBytes;
-        }
-        if (endsCleanly(line, start, q)) {
-            return q;
-        }
-    }
+    return RowWalker(line, params).rowEnd(start, complete);
 }
 
 std::vector<size_t> RowEnds(std::string_view line, const WrapParams& params) {
+    const RowWalker walker(line, params);
     std::vector<size_t> ends;
     size_t start = 0;
     do {
-        start = RowEnd(line, start, params);
+        start = walker.rowEnd(start, true);
         ends.push_back(start);
     } while (start < line.size());
     return ends;
@@ -211,9 +249,17 @@ std::vector<size_t> RowEnds(std::string_view line, const WrapParams& params) {
 
 void AppendSplitLine(std::string_view line, const WrapParams& params,
                      std::vector<std::string>& rows) {
+    // Most lines are one display line: no longer than the column, without tabs.
+    const bool measured = params.autoWrap && params.textWidth;
+    if (!measured && line.size() <= static_cast<size_t>(std::max(params.column, kMinWrapColumn)) &&
+        line.find('\t') == std::string_view::npos) {
+        rows.emplace_back(line);
+        return;
+    }
+    const RowWalker walker(line, params);
     size_t start = 0;
     do {
-        const size_t end = RowEnd(line, start, params);
+        const size_t end = walker.rowEnd(start, true);
         rows.emplace_back(line.substr(start, end - start));
         start = end;
     } while (start < line.size());

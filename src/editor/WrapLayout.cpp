@@ -140,6 +140,17 @@ void WrapAll(const TVelStrings& store, const WrapParams& params, std::vector<std
     }
 }
 
+bool LoadWrapped(TVelStrings& store, const std::filesystem::path& fileName,
+                 const WrapParams& params) {
+    LineCutter cutter;
+    cutter.cut = [&params](std::string_view line, std::vector<std::string>& rows) {
+        AppendSplitLine(line, params, rows);
+    };
+    // Measuring widths goes through the widget's font, which only its thread may use.
+    cutter.threadSafe = !(params.autoWrap && params.textWidth);
+    return store.LoadCutFromFile(fileName, cutter);
+}
+
 JoinedRows JoinRows(const TVelStrings& store, int first) {
     JoinedRows joined;
     int row = first;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,12 @@ namespace lumarik::editor {
 // Appends the display lines of every row of the store, in order. The store must hold
 // whole logical lines.
 void WrapAll(const TVelStrings& store, const WrapParams& params, std::vector<std::string>& rows);
+
+// Loads a file as TVelStrings::LoadFromFile does and wraps it in the same pass: the
+// store ends up with the rows RewrapAll(wrap true) makes of the plain load. A failure
+// is reported as LoadFromFile reports it.
+bool LoadWrapped(TVelStrings& store, const std::filesystem::path& fileName,
+                 const WrapParams& params);
 
 // The logical line that begins at row `first`: that row and the following ones up to
 // and including the first with a terminator (or the last row of the store).

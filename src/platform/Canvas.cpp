@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <utility>
 
 namespace lumarik::platform {
@@ -89,6 +92,8 @@ void Canvas::setGlyphPainterFactory(GlyphPainterFactory factory) {
     glyphFactory_ = std::move(factory);
     glyphs_.reset();
     recentGlyphs_.clear();
+    forgetTileTables();
+    tileTables_.clear();
     tiles_.clear();
 }
 
@@ -171,6 +176,10 @@ void Canvas::textOut(int x, int y, const QRect& clip, std::string_view bytes) {
 
 int Canvas::textWidth(std::string_view bytes) const {
     const GlyphPainter& painter = glyphs();
+    if (const int cell = painter.cellWidth(); cell > 0) {
+        return static_cast<int>(std::min<int64_t>(static_cast<int64_t>(bytes.size()) * cell,
+                                                  std::numeric_limits<int>::max()));
+    }
     int width = 0;
     forEachChar(bytes,
                 [&](char16_t ch, bool doubleByte) { width += painter.advance(ch, doubleByte); });
@@ -245,6 +254,7 @@ const QImage& Canvas::glyphTile(char16_t ch, int width, int height) {
         return found->second;
     }
     if (tiles_.size() >= kMaxTiles) {
+        forgetTileTables();
         tiles_.clear();
     }
     // Drawn with room around the cell, to see whether the glyph stays inside it.
@@ -269,6 +279,52 @@ const QImage& Canvas::glyphTile(char16_t ch, int width, int height) {
         }
     }
     return tiles_.emplace(key, inside ? roomy.copy(cell) : QImage()).first->second;
+}
+
+Canvas::TileTable& Canvas::currentTileTable() {
+    const GlyphPainter* painter = &glyphs();
+    const QRgb text = textColor_.rgb();
+    const QRgb background = backgroundColor_.rgb();
+    for (const auto& table : tileTables_) {
+        if (table->painter == painter && table->text == text && table->background == background) {
+            return *table;
+        }
+    }
+    if (tileTables_.size() == kTileTables) {
+        tileTables_.erase(tileTables_.begin());
+    }
+    auto table = std::make_unique<TileTable>();
+    table->painter = painter;
+    table->text = text;
+    table->background = background;
+    tileTables_.push_back(std::move(table));
+    return *tileTables_.back();
+}
+
+Canvas::TileRef Canvas::tileFor(TileTable& table, char16_t ch, int width, int height) {
+    const auto high = static_cast<size_t>(ch >> 8);
+    const auto low = static_cast<size_t>(ch & 0xFF);
+    if (table.pages[high] && (*table.pages[high])[low].width == width) {
+        return (*table.pages[high])[low].tile;
+    }
+    // Making a tile may empty the tables' pages (when tiles_ is full): look up again.
+    const QImage& image = glyphTile(ch, width, height);
+    auto& page = table.pages[high];
+    if (!page) {
+        page = std::make_unique<TilePage>();
+    }
+    TileEntry& entry = (*page)[low];
+    entry.width = width;
+    entry.tile = image.isNull() ? TileRef{} : TileRef{image.constBits(), image.bytesPerLine()};
+    return entry.tile;
+}
+
+void Canvas::forgetTileTables() {
+    for (const auto& table : tileTables_) {
+        for (auto& page : table->pages) {
+            page.reset();
+        }
+    }
 }
 
 bool Canvas::drawTextFromTiles(int y, const QRect& area, bool clipped) {
@@ -311,21 +367,20 @@ bool Canvas::drawTextFromTiles(int y, const QRect& area, bool clipped) {
     }
     uchar* bits = image_.bits();
     const qsizetype stride = image_.bytesPerLine();
+    TileTable& table = currentTileTable();
     overhanging_.clear();
     for (size_t i = first; i < last; ++i) {
         const int left = lefts_[i];
         const int right = lefts_[i + 1];
         const QRect cell = QRect(left, y, right - left, height) & target;
-        const QImage& tile = glyphTile(chars_[i], right - left, height);
-        if (tile.isNull()) {
+        const TileRef tile = tileFor(table, chars_[i], right - left, height);
+        if (tile.bits == nullptr) {
             fillPixels(cell, background);
             overhanging_.push_back(i);
             continue;
         }
-        const uchar* tileBits = tile.constBits();
-        const qsizetype tileStride = tile.bytesPerLine();
         for (int row = cell.top(); row <= cell.bottom(); ++row) {
-            const auto* from = reinterpret_cast<const QRgb*>(tileBits + (row - y) * tileStride);
+            const auto* from = reinterpret_cast<const QRgb*>(tile.bits + (row - y) * tile.stride);
             auto* to = reinterpret_cast<QRgb*>(bits + row * stride);
             std::copy_n(from + (cell.left() - left), cell.width(), to + cell.left());
         }
@@ -395,6 +450,41 @@ void Canvas::plotLine(QPoint from, QPoint to, bool dotted) {
 
 void Canvas::setPixel(QPoint point, QColor color) {
     fillRect(QRect(point, QSize(1, 1)), color);
+}
+
+void Canvas::scrollArea(const QRect& area, int dy) {
+    const QRect target = area & rect();
+    if (image_.isNull() || dy == 0 || target.isEmpty() || std::abs(dy) >= target.height()) {
+        return;
+    }
+    const QRect from = target.adjusted(0, dy < 0 ? -dy : 0, 0, dy > 0 ? -dy : 0);
+    if (directPixels()) {
+        uchar* bits = image_.bits();
+        const qsizetype stride = image_.bytesPerLine();
+        const auto width = static_cast<size_t>(from.width()) * sizeof(QRgb);
+        const auto moveRow = [&](int y) {
+            std::memmove(bits + (y + dy) * stride + from.left() * sizeof(QRgb),
+                         bits + y * stride + from.left() * sizeof(QRgb), width);
+        };
+        // Rows are taken in the order that never overwrites one still to be moved.
+        if (dy > 0) {
+            for (int y = from.bottom(); y >= from.top(); --y) {
+                moveRow(y);
+            }
+        } else {
+            for (int y = from.top(); y <= from.bottom(); ++y) {
+                moveRow(y);
+            }
+        }
+    } else {
+        const qreal ratio = image_.devicePixelRatio();
+        const QRect source(from.topLeft() * ratio, from.size() * ratio);
+        const QImage moved = image_.copy(source);
+        QPainter painter(&image_);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(from.translated(0, dy), moved);
+    }
+    changed(target);
 }
 
 QColor Canvas::pixel(QPoint point) const {

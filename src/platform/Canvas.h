@@ -9,6 +9,8 @@
 #include <QPoint>
 #include <QRect>
 
+#include <array>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -85,6 +87,10 @@ public:
     // colour; the phase carries on into the next dotted line.
     void dottedLine(QPoint from, QPoint to);
     void setPixel(QPoint point, QColor color);
+    // Moves the pixels inside `area` down by dy (up when negative), as scrolling part
+    // of a window does. What moves out of the area is lost; the strip the move
+    // uncovers keeps its old pixels, for the caller to draw.
+    void scrollArea(const QRect& area, int dy);
     // Limits lines and dotted lines to a rectangle until cleared (as a clip region of
     // the device context does); text and fills take their own rectangles.
     void setLineClip(const QRect& clip) { lineClip_ = clip; }
@@ -142,6 +148,33 @@ private:
     };
     static constexpr size_t kMaxTiles = 16384;
     std::unordered_map<TileKey, QImage, TileKeyHash> tiles_;
+    // The pixels of a tile of tiles_ as the copy loop reads them; no pixels for a
+    // glyph that overhangs its cell.
+    struct TileRef {
+        const uchar* bits = nullptr;
+        qsizetype stride = 0;
+    };
+    struct TileEntry {
+        int width = 0; // the cell width the tile was made for; 0: none yet
+        TileRef tile;
+    };
+    using TilePage = std::array<TileEntry, 256>;
+    // The tiles of one font and colour pair by character, so that drawing finds a tile
+    // without hashing. Pages are filled from tiles_ as characters come up.
+    struct TileTable {
+        const GlyphPainter* painter = nullptr;
+        QRgb text = 0;
+        QRgb background = 0;
+        std::array<std::unique_ptr<TilePage>, 256> pages;
+    };
+    static constexpr size_t kTileTables = 4;
+    std::vector<std::unique_ptr<TileTable>> tileTables_;
+    // The table of the current font and colours, made when missing.
+    TileTable& currentTileTable();
+    // The tile of ch in a cell `width` wide.
+    TileRef tileFor(TileTable& table, char16_t ch, int width, int height);
+    // Drops the pixels the tables point at (before tiles_ changes).
+    void forgetTileTables();
     // Characters of the text being drawn whose glyphs reach out of their cells.
     std::vector<size_t> overhanging_;
     // Scratch for laying out one textOut: the characters and their cell edges.

@@ -6,6 +6,7 @@
 #include <QStyleHints>
 
 #include <algorithm>
+#include <utility>
 
 namespace lumarik::platform {
 
@@ -97,8 +98,8 @@ bool Caret::hide() {
         return false;
     }
     const bool wasVisible = isVisibleNow();
+    // The blink timer runs on: a hidden caret ignores it, and show() starts it afresh.
     ++hideCount_;
-    blinkTimer_.stop();
     if (wasVisible) {
         repaintOwner(rect());
     }
@@ -119,14 +120,26 @@ void Caret::paint(QPainter& painter, const QWidget* widget) const {
 void Caret::restartBlink() {
     blinkOn_ = true;
     const int flashTime = QGuiApplication::styleHints()->cursorFlashTime();
-    if (flashTime > 0) {
-        blinkTimer_.start(flashTime / 2);
-    } else {
+    if (flashTime <= 0) {
         blinkTimer_.stop();
+        return;
+    }
+    // A running timer is not started afresh for every key, which costs more than a
+    // typed character's repaint: the caret skips its next turn off instead.
+    holdOn_ = true;
+    if (!blinkTimer_.isActive() || blinkTimer_.interval() != flashTime / 2) {
+        blinkTimer_.start(flashTime / 2);
     }
 }
 
 void Caret::toggleBlink() {
+    if (!isShown()) {
+        blinkTimer_.stop();
+        return;
+    }
+    if (std::exchange(holdOn_, false)) {
+        return;
+    }
     blinkOn_ = !blinkOn_;
     repaintOwner(rect());
 }

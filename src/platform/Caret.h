@@ -60,6 +60,8 @@ private:
     QSize size_;
     int hideCount_ = 0;
     bool blinkOn_ = true;
+    // Set when the caret was shown or moved: the next blink tick leaves it on.
+    bool holdOn_ = false;
     QTimer blinkTimer_;
 };
 

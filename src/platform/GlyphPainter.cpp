@@ -24,6 +24,7 @@ public:
 
     const FontMetricsInfo& metrics() const override { return metrics_; }
     int advance(char16_t ch, bool doubleByte) const override;
+    int cellWidth() const override { return cellWidth_; }
     void draw(QPainter& painter, int top, std::u16string_view chars,
               std::span<const int> lefts) const override;
 
@@ -192,6 +193,7 @@ public:
     int advance(char16_t, bool doubleByte) const override {
         return doubleByte ? 2 * metrics_.averageCharWidth : metrics_.averageCharWidth;
     }
+    int cellWidth() const override { return metrics_.averageCharWidth; }
     void draw(QPainter& painter, int top, std::u16string_view chars,
               std::span<const int> lefts) const override {
         for (size_t i = 0; i < chars.size(); ++i) {

@@ -24,6 +24,10 @@ public:
     // Advance of one displayed character, at least 1. doubleByte is set when the
     // character comes from a double-byte pair of the code page.
     virtual int advance(char16_t ch, bool doubleByte) const = 0;
+    // The advance of every single-byte character when every character is whole cells
+    // (a double-byte character two), so any text measures its byte count times this;
+    // 0 when advances vary.
+    virtual int cellWidth() const { return 0; }
     // Draws chars[i] in the cell that starts at lefts[i] (lefts holds one more entry:
     // the right edge of the last cell), the cells' tops at top, in the painter's pen
     // colour, underlined when the font is.

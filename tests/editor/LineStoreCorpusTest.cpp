@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "editor/FileRowReader.h"
+#include "editor/LogicalLineIndex.h"
 #include "editor/Velstrings.h"
+#include "editor/WrapCut.h"
+#include "editor/WrapLayout.h"
 #include "support/TempDir.h"
 
 using namespace lumarik::editor;
@@ -42,7 +48,70 @@ std::string expectedSave(const std::string& bytes) {
     return out;
 }
 
+std::vector<fs::path> corpusFiles() {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(LUMARIK_CORPUS_DIR)) {
+        if (entry.is_regular_file()) {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<std::string> rowsOf(const TVelStrings& store) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < store.Count(); ++i) {
+        rows.push_back(store.Get(i));
+    }
+    return rows;
+}
+
+// The rows of a file read in one pass or in parts of 4 KiB, each line cut by `cutter`.
+std::vector<std::string> readRows(const fs::path& file, const LineCutter& cutter, bool inParts) {
+    FileRows read;
+    std::string error;
+    EXPECT_TRUE(ReadFileRows(file, std::nullopt, &cutter, read, error,
+                             inParts ? 4096 : std::numeric_limits<int64_t>::max()))
+        << error;
+    std::vector<std::string> rows;
+    for (const std::vector<std::string>& block : read.blocks) {
+        rows.insert(rows.end(), block.begin(), block.end());
+    }
+    return rows;
+}
+
 } // namespace
+
+TEST(LineStoreCorpus, EveryRealFileWrapsAlikeReadInOnePassOrInPartsOrWrappedAfterTheLoad) {
+    if (!fs::is_directory(LUMARIK_CORPUS_DIR)) {
+        GTEST_SKIP() << "corpus folder not found; real-file checks skipped";
+    }
+    WrapParams params;
+    params.column = 80;
+    const LineCutter asIs{
+        [](std::string_view line, std::vector<std::string>& rows) { rows.emplace_back(line); },
+        true};
+    const LineCutter wrap{[&params](std::string_view line, std::vector<std::string>& rows) {
+                              AppendSplitLine(line, params, rows);
+                          },
+                          true};
+    for (const fs::path& file : corpusFiles()) {
+        SCOPED_TRACE(file.filename().string());
+        TVelStrings store;
+        ASSERT_TRUE(store.LoadFromFile(file)) << store.LastError();
+        EXPECT_EQ(readRows(file, asIs, true), rowsOf(store));
+
+        LogicalLineIndex index(store);
+        RewrapAll(store, index, true, params, {0, 0}, {0, 0});
+        const std::vector<std::string> wrapped = rowsOf(store);
+        EXPECT_EQ(readRows(file, wrap, false), wrapped);
+        EXPECT_EQ(readRows(file, wrap, true), wrapped);
+        TVelStrings loaded;
+        ASSERT_TRUE(LoadWrapped(loaded, file, params)) << loaded.LastError();
+        EXPECT_EQ(rowsOf(loaded), wrapped);
+    }
+}
 
 TEST(LineStoreCorpus, EveryRealFileLoadsAndSavesWithOnlyItsBreaksChanged) {
     const fs::path corpus = LUMARIK_CORPUS_DIR;

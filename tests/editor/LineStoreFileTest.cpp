@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <limits>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "editor/FileRowReader.h"
 #include "editor/Velstrings.h"
 #include "platform/SafeFileWriter.h"
 #include "support/TempDir.h"
@@ -27,6 +31,28 @@ Rows rowsOf(const TVelStrings& store) {
         rows.push_back(store.Get(i));
     }
     return rows;
+}
+
+// Rows and byte count of a file read in one pass, or in parts of about partSize bytes
+// where the break style shows where they start.
+struct ReadResult {
+    Rows rows;
+    int64_t bytes = 0;
+    bool operator==(const ReadResult&) const = default;
+};
+
+constexpr int64_t kOnePass = std::numeric_limits<int64_t>::max();
+
+ReadResult readRows(const fs::path& file, std::optional<LineBreakKind> kind, int64_t partSize) {
+    FileRows read;
+    std::string error;
+    EXPECT_TRUE(ReadFileRows(file, kind, nullptr, read, error, partSize)) << error;
+    ReadResult result;
+    for (const Rows& block : read.blocks) {
+        result.rows.insert(result.rows.end(), block.begin(), block.end());
+    }
+    result.bytes = read.bytes;
+    return result;
 }
 
 class LineStoreFile : public ::testing::Test {
@@ -304,6 +330,42 @@ TEST_F(LineStoreFile, LargeFilesLoadToTheirLastByte) {
     }
     const std::string crlf = manyLines(3 << 20, "\r\n");
     EXPECT_EQ(roundTrip(crlf), crlf);
+}
+
+TEST_F(LineStoreFile, ReadingInPartsGivesTheRowsOfOnePass) {
+    // Runs of CR, LF and NUL, lead bytes and letters in every order, so that the
+    // places where parts start meet each of them.
+    const std::vector<std::string> pieces = {"\r", "\n", "\0"s, "\r\n", "\x88", "ab", "c"};
+    const std::vector<std::optional<LineBreakKind>> kinds = {std::nullopt, kBreakCRLF, kBreakLF,
+                                                             kBreakCR};
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes = round % 3 == 0 ? "a\n" : round % 3 == 1 ? "a\r\n" : "a\r";
+        const std::size_t count = 20 + random() % 200;
+        for (std::size_t i = 0; i < count; ++i) {
+            bytes += pieces[random() % pieces.size()];
+        }
+        const fs::path file = dir_.write("mixed.txt", bytes);
+        for (const std::optional<LineBreakKind>& kind : kinds) {
+            SCOPED_TRACE(testing::Message()
+                         << "round " << round << " kind " << (kind ? static_cast<int>(*kind) : -1));
+            const ReadResult onePass = readRows(file, kind, kOnePass);
+            for (const int64_t partSize : {1, 16}) {
+                ASSERT_EQ(readRows(file, kind, partSize), onePass) << "parts of " << partSize;
+            }
+        }
+    }
+
+    // Rows that span the read blocks on both sides of where parts start, and parts
+    // that show no row start, so that they join the part in front.
+    const std::string longRows = manyLines(3 << 20, "\r\n") + std::string(2 << 20, 'x') + "\r\n";
+    const std::string noBreakBehind = "a\r\n" + std::string(1 << 20, 'y');
+    for (const std::string& bytes : {longRows, noBreakBehind}) {
+        const fs::path file = dir_.write("long.txt", bytes);
+        const ReadResult inParts = readRows(file, std::nullopt, 1 << 20);
+        EXPECT_EQ(inParts.bytes, static_cast<int64_t>(bytes.size()) + 2);
+        EXPECT_TRUE(inParts == readRows(file, std::nullopt, kOnePass));
+    }
 }
 
 TEST_F(LineStoreFile, EmptyFileIsOneEndMarkRowAndSavesEmpty) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <string>
@@ -389,4 +391,237 @@ TEST(LinkCarryCache, KeepsTheLinksOfALongRowOnlyUntilItChanges) {
     EXPECT_EQ(links[0].expandedBegin, 6u + 4u);
     rules.tabCount = 8;
     EXPECT_EQ(cache.RowLinks(store, 0, rules)[0].expandedBegin, 8u + 4u);
+}
+
+namespace {
+
+// Pieces for rows edited at random: prefixes whole and cut, stop characters, tabs,
+// double-byte characters whose trail byte is a lead byte value ("亜") or an ASCII
+// letter ("ド"), and lead bytes in front of ASCII, a tab or a space, which pair with it.
+const std::vector<std::string> kEditPieces = {
+    "http://", "HTTPS:/", "mailto:",  "mail:",    "tag:",  "ht",     "tp://", "ma",  "il:", "ta",
+    "g:",      ".",       " ",        "\t",       "|",     ">",      ",",     ":",   "a",   "bc",
+    kA,        kDo,       kWideSpace, "\x88\x9F", "\x83h", "\x83\t", "\x83 ", "\x83"};
+
+const std::vector<std::string> kPrefixes = {"http://", "https:/", "mailto:", "mail:", "tag:"};
+
+std::string randomPieces(std::mt19937& random, size_t bytes) {
+    std::string text;
+    while (text.size() < bytes) {
+        text += kEditPieces[random() % kEditPieces.size()];
+    }
+    return text;
+}
+
+// Ranges [0, size) of a row, scanned afresh.
+std::vector<LinkRange> scanWhole(std::string_view row, std::string_view nextRow, LinkCarry carryIn,
+                                 bool singleByte, int tabCount) {
+    return ScanRowLinks(row, nextRow, carryIn, singleByte, tabCount).ranges;
+}
+
+} // namespace
+
+TEST(LinkRescan, FromTheRestartPlaceGivesWhatAWholeScanGives) {
+    std::mt19937 random(4711);
+    const std::vector<LinkCarry> carries = {LinkCarry::None, LinkCarry::WebContinues,
+                                            LinkCarry::MailContinues, LinkCarry::TagAwaitsDot,
+                                            LinkCarry::TagContinues};
+    int restarts = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const bool singleByte = round % 7 == 0;
+        const int tabCount = 1 + round % 8;
+        const LinkCarry carryIn = carries[random() % carries.size()];
+        // Rows that end their line and rows continued on a next row that may complete a
+        // prefix cut at their end.
+        const std::string end = round % 3 == 0 ? "" : "\r\n";
+        const std::string nextRow = end.empty() ? randomPieces(random, 8) : "";
+        std::string text = randomPieces(random, 20 + random() % 200);
+        size_t col = random() % (text.size() + 1);
+        std::string put = randomPieces(random, 1 + random() % 9);
+        if (random() % 2 == 0) {
+            // A prefix cut by the edit: its head in front of col, its tail put in.
+            const std::string& prefix = kPrefixes[random() % kPrefixes.size()];
+            const size_t cut = 1 + random() % (prefix.size() - 1);
+            text.insert(col, prefix.substr(0, cut));
+            col += cut;
+            put = prefix.substr(cut) + put;
+        }
+        const std::vector<LinkRange> before =
+            scanWhole(text + end, nextRow, carryIn, singleByte, tabCount);
+
+        // Bytes change from col on: put in, taken out, both, or the rest replaced.
+        switch (random() % 4) {
+        case 0:
+            text.insert(col, put);
+            break;
+        case 1:
+            text.erase(col, 1 + random() % 12);
+            break;
+        case 2:
+            text.erase(col, 1 + random() % 12);
+            text.insert(std::min(col, text.size()), put);
+            break;
+        default:
+            text = text.substr(0, col) + put;
+            break;
+        }
+        const std::string row = text + end;
+        const std::vector<LinkRange> whole = scanWhole(row, nextRow, carryIn, singleByte, tabCount);
+        const std::optional<size_t> from = LinkScanRestart(row, col, before, singleByte);
+        if (!from) {
+            continue;
+        }
+        ++restarts;
+        ASSERT_GT(*from, 0u);
+        ASSERT_LE(*from, col);
+        std::vector<LinkRange> rescanned;
+        std::copy_if(before.begin(), before.end(), std::back_inserter(rescanned),
+                     [&](const LinkRange& range) { return range.begin < *from; });
+        const RowLinkScan rest = ScanRowLinksFrom(
+            row, nextRow, *from, ExpandedColumnAfter(row.substr(0, *from), 0, tabCount), singleByte,
+            tabCount);
+        rescanned.insert(rescanned.end(), rest.ranges.begin(), rest.ranges.end());
+        ASSERT_EQ(rescanned, whole) << "round " << round << ", col " << col << ", from " << *from;
+        ASSERT_EQ(rest.carryOut,
+                  ScanRowLinks(row, nextRow, carryIn, singleByte, tabCount).carryOut);
+    }
+    // Most edits lie far enough into their row to restart.
+    EXPECT_GT(restarts, 10000);
+}
+
+TEST(LinkRescan, FindsNoRestartWithoutACharacterStartNearTheEdit) {
+    // Both bytes of "亜" are lead byte values: nothing in a long run of them tells
+    // where a character starts, so the whole row is scanned again.
+    std::string run;
+    for (int i = 0; i < 40000; ++i) {
+        run += "\x88\x9F";
+    }
+    const std::string row = "http://x " + run + "ab\r\n";
+    const std::vector<LinkRange> links = scanWhole(row, "", LinkCarry::None, false, 8);
+    EXPECT_FALSE(LinkScanRestart(row, row.size() - 2, links, false).has_value());
+    // In single-byte mode every byte is a character.
+    EXPECT_TRUE(LinkScanRestart(row, row.size() - 2, links, true).has_value());
+    // The cache scans such a row afresh and answers right.
+    TVelStrings store;
+    store.Add(row);
+    store.Add(kEndOfText);
+    LinkCarryCache cache;
+    const MarkupRules rules;
+    EXPECT_EQ(cache.RowLinks(store, 0, rules).size(), 1u);
+    store.Put(0, row.substr(0, row.size() - 4) + "ahttp://y\r\n");
+    cache.RowEdited(0, row.size() - 4);
+    EXPECT_EQ(cache.RowLinks(store, 0, rules), freshLinks(store, 0, false));
+    EXPECT_EQ(cache.RowLinks(store, 0, rules).size(), 2u);
+
+    // Too close to the row start to leave room for a prefix in front.
+    EXPECT_FALSE(LinkScanRestart("abcdefg\r\n", 6, {}, false).has_value());
+    // An edit inside a link restarts at the link.
+    const std::string linked = std::string(100, 'a') + " http://" + std::string(100, 'b') + "\r\n";
+    EXPECT_EQ(LinkScanRestart(linked, 180, scanWhole(linked, "", LinkCarry::None, false, 8), false),
+              std::optional<size_t>(101));
+}
+
+TEST(LinkCarryCache, RescansOnlyTheEditedPartOfALongRowAsAFreshScanWould) {
+    std::mt19937 random(1234);
+    // The rows above the long row hand on nothing, a web address, or a tag still
+    // waiting for its dot.
+    const std::vector<std::string> above = {"x\r\n", "see http://a", "tag:a"};
+    for (int round = 0; round < 6; ++round) {
+        TVelStrings store;
+        store.Add(above[static_cast<size_t>(round) % above.size()]);
+        // One row long enough to need column marks beyond the row start.
+        store.Add(randomPieces(random, (round == 4 ? 40000 : 6000) + random() % 4000) + ".\r\n");
+        store.Add("mail:x\r\n");
+        store.Add(kEndOfText);
+        LinkCarryCache cache;
+        MarkupRules rules;
+        rules.singleByte = round == 5;
+        rules.tabCount = 2 + round;
+        auto expectFresh = [&](int row) {
+            ASSERT_EQ(cache.RowLinks(store, row, rules),
+                      freshLinks(store, row, rules.singleByte, rules.tabCount))
+                << "round " << round << ", row " << row;
+        };
+        // A place to edit: near the row end, anywhere, or next to a link's edge.
+        auto pickCol = [&](const std::string& text) {
+            const std::vector<LinkRange> links = freshLinks(store, 1, rules.singleByte);
+            switch (random() % 3) {
+            case 0:
+                return text.size() - std::min<size_t>(text.size(), random() % 40);
+            case 1:
+                if (!links.empty()) {
+                    const LinkRange& link = links[random() % links.size()];
+                    const size_t edge = random() % 2 == 0 ? link.begin : link.end;
+                    return std::min(text.size(), edge + random() % 9 - std::min<size_t>(edge, 4));
+                }
+                [[fallthrough]];
+            default:
+                return static_cast<size_t>(random() % (text.size() + 1));
+            }
+        };
+        expectFresh(1);
+        for (int step = 0; step < 300; ++step) {
+            std::string text(StripTerminator(store.Get(1)));
+            const size_t col = pickCol(text);
+            switch (random() % 5) {
+            case 0:
+                text.erase(col, 1 + random() % 16);
+                break;
+            case 1: {
+                // Enter, painted, then the lines joined again: the long row keeps its
+                // front through both.
+                store.Put(1, text.substr(0, col) + "\r\n");
+                store.Insert(2, text.substr(col) + "\r\n");
+                cache.RowEdited(1, col);
+                expectFresh(1);
+                expectFresh(2);
+                store.Put(1, text + "\r\n");
+                store.Delete(2);
+                cache.RowEdited(1, col);
+                expectFresh(1);
+                expectFresh(2);
+                continue;
+            }
+            default:
+                text.insert(col, randomPieces(random, 1 + random() % 8));
+                break;
+            }
+            store.Put(1, text + "\r\n");
+            cache.RowEdited(1, col);
+            // Now and then two edits come before the next paint.
+            if (random() % 4 == 0) {
+                text.insert(text.size() / 2, "a");
+                store.Put(1, text + "\r\n");
+                cache.RowEdited(1, text.size() / 2);
+            }
+            expectFresh(1);
+            if (random() % 8 == 0) {
+                expectFresh(2);
+                expectFresh(0);
+            }
+        }
+    }
+}
+
+TEST(LinkCarryCache, AnEditAboveALongRowOrANewTabWidthScansItAfresh) {
+    TVelStrings store;
+    store.Add("x\r\n");
+    store.Add(std::string(5000, 'a') + " http://b\tc\r\n");
+    store.Add(kEndOfText);
+    LinkCarryCache cache;
+    MarkupRules rules;
+    rules.tabCount = 4;
+    EXPECT_EQ(cache.RowLinks(store, 1, rules), freshLinks(store, 1, false, 4));
+    // Typed at the end of the long row, then the row above wrapped into it before
+    // the next paint: the link now starts at the row start.
+    store.Put(1, std::string(5000, 'a') + " http://b\tc d\r\n");
+    cache.RowEdited(1, 5011);
+    store.Put(0, "http://x");
+    cache.InvalidateFrom(0);
+    EXPECT_EQ(cache.RowLinks(store, 1, rules), freshLinks(store, 1, false, 4));
+    EXPECT_EQ(cache.RowLinks(store, 1, rules).front().begin, 0u);
+    store.Put(1, "\t" + std::string(5000, 'a') + " http://b\tc de\r\n");
+    cache.RowEdited(1, 0);
+    rules.tabCount = 3;
+    EXPECT_EQ(cache.RowLinks(store, 1, rules), freshLinks(store, 1, false, 3));
 }

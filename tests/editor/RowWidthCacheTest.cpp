@@ -114,6 +114,22 @@ bool sameSlice(const RowSlice& a, const RowSlice& b) {
            (!a.reachesEnd || a.endX == b.endX) && a.tabStopsX == b.tabStopsX;
 }
 
+// Rows of random text and what measuring them through a cache costs: the bytes the
+// font had to measure (0 when the cache knew the width). Checks each width on the way.
+struct MeasuredRows {
+    FakeFont font;
+    std::vector<std::string> rows;
+    RowWidthRules rules{4, false};
+
+    size_t widthCost(RowWidthCache& cache, int line) {
+        const std::string& row = rows[static_cast<size_t>(line)];
+        const int expected = Direct{font.fn(), rules}.total(row);
+        font.bytesMeasured = 0;
+        EXPECT_EQ(cache.TextWidth(line, row, rules), expected) << "line " << line;
+        return font.bytesMeasured;
+    }
+};
+
 } // namespace
 
 TEST(RowWidthCache, AnswersAsADirectMeasurementForEveryColumnAndPoint) {
@@ -263,22 +279,13 @@ TEST(RowWidthCache, QueriesFarIntoAMeasuredRowMeasureOnlyNearbyBytes) {
 }
 
 TEST(RowWidthCache, ForgetsChangedRowsAndTheLeastRecentlyUsedOnes) {
-    FakeFont font;
-    RowWidthCache cache(font.fn(), {64, 16, 3});
+    MeasuredRows m;
+    RowWidthCache cache(m.font.fn(), {64, 16, 3});
     std::mt19937 random(29);
-    std::vector<std::string> rows;
     for (int i = 0; i < 5; ++i) {
-        rows.push_back(randomRow(random, 2000));
+        m.rows.push_back(randomRow(random, 2000));
     }
-    const RowWidthRules rules{4, false};
-    const Direct direct{font.fn(), rules};
-    const auto widthCost = [&](int line) {
-        const std::string& row = rows[static_cast<size_t>(line)];
-        const int expected = direct.total(row);
-        font.bytesMeasured = 0;
-        EXPECT_EQ(cache.TextWidth(line, row, rules), expected);
-        return font.bytesMeasured;
-    };
+    const auto widthCost = [&](int line) { return m.widthCost(cache, line); };
     for (int line = 0; line < 3; ++line) {
         widthCost(line);
     }
@@ -291,7 +298,7 @@ TEST(RowWidthCache, ForgetsChangedRowsAndTheLeastRecentlyUsedOnes) {
 
     // Rows from line 1 on changed (line 1 now holds what line 4 held): their measures
     // go, line 0's stay.
-    rows[1] = rows[4];
+    m.rows[1] = m.rows[4];
     cache.RowsChanged(1);
     EXPECT_EQ(widthCost(0), 0u);
     EXPECT_GT(widthCost(1), 1000u);
@@ -299,4 +306,46 @@ TEST(RowWidthCache, ForgetsChangedRowsAndTheLeastRecentlyUsedOnes) {
     // A new font measures everything anew.
     cache.Clear();
     EXPECT_GT(widthCost(0), 1000u);
+}
+
+TEST(RowWidthCache, RenumbersTheRowsBehindAddedOrRemovedOnes) {
+    MeasuredRows m;
+    RowWidthCache cache(m.font.fn(), {64, 16, 8});
+    std::mt19937 random(31);
+    for (int i = 0; i < 6; ++i) {
+        m.rows.push_back(randomRow(random, 1500));
+    }
+    const auto widthCost = [&](int line) { return m.widthCost(cache, line); };
+    for (int line = 0; line < 6; ++line) {
+        widthCost(line);
+    }
+
+    // Lines 2 and 3 joined into line 1: the rows behind move up two lines and keep
+    // their measures; line 1 itself is left to RowEdited.
+    m.rows.erase(m.rows.begin() + 2, m.rows.begin() + 4);
+    cache.RowsMoved(1, -2);
+    for (int line = 0; line < 4; ++line) {
+        EXPECT_EQ(widthCost(line), 0u) << "line " << line;
+    }
+
+    // Two new lines after line 0: the rows behind move down, the new ones are measured.
+    m.rows.insert(m.rows.begin() + 1, {randomRow(random, 1500), randomRow(random, 1500)});
+    cache.RowsMoved(0, 2);
+    EXPECT_EQ(widthCost(0), 0u);
+    EXPECT_GT(widthCost(1), 1000u);
+    EXPECT_GT(widthCost(2), 1000u);
+    for (int line = 3; line < 6; ++line) {
+        EXPECT_EQ(widthCost(line), 0u) << "line " << line;
+    }
+
+    // A removed row's measure goes with it, also where it would land on a row that
+    // was never measured.
+    RowWidthCache fresh(m.font.fn(), {64, 16, 8});
+    for (const int line : {0, 2, 3}) {
+        m.widthCost(fresh, line);
+    }
+    m.rows.erase(m.rows.begin() + 2);
+    fresh.RowsMoved(1, -1);
+    EXPECT_GT(m.widthCost(fresh, 1), 1000u);
+    EXPECT_EQ(m.widthCost(fresh, 2), 0u);
 }

@@ -408,6 +408,28 @@ TEST(VelEditFiles, LoadResetsTheStateAndKeepsTheBytes) {
     EXPECT_EQ(rows(ed.edit), std::vector<std::string>{kEndOfText});
 }
 
+TEST(VelEditFiles, WrappedLoadLaysOutTheRowsAsWrappingAfterwardsDoes) {
+    TempDir dir;
+    // A CR LF file, whose lone CRs are bytes of their lines.
+    std::string content = "first\r\n";
+    for (int i = 0; i < 40; ++i) {
+        content += std::string(static_cast<size_t>(i * 7 % 50), 'a') + "\t" + kA + kNihongo +
+                   std::string(static_cast<size_t>(i * 13 % 170), 'b') + "\r" + kA + "\r\n";
+    }
+    BlockEditor ed;
+    ASSERT_TRUE(ed.edit.WordWrap());
+    ASSERT_TRUE(ed.edit.LoadFromFile(dir.write("long.txt", content)));
+    const std::vector<std::string> loaded = rows(ed.edit);
+    EXPECT_GT(loaded.size(), 60U);
+    EXPECT_EQ(ed.edit.CaretLine, 0);
+    EXPECT_EQ(ed.edit.CaretCol, 0);
+
+    ed.edit.SetWordWrap(false);
+    ed.edit.SetWordWrap(true);
+    EXPECT_EQ(rows(ed.edit), loaded);
+    EXPECT_EQ(ed.edit.Text(), content);
+}
+
 TEST(VelEditFiles, SaveFailureIsReported) {
     TempDir dir;
     TVelEdit edit;

@@ -1,16 +1,22 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "editor/FileRowReader.h"
 #include "editor/LogicalLineIndex.h"
 #include "editor/Velstrings.h"
 #include "editor/WrapCut.h"
 #include "editor/WrapLayout.h"
 
+#include "support/TempDir.h"
+
 using namespace lumarik::editor;
+using lumarik::test::TempDir;
 using namespace std::string_literals;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -90,7 +96,81 @@ TextPos walkRowToLogical(const TVelStrings& store, TextPos p) {
     return out;
 }
 
+// The rows of a plain load after RewrapAll wrapped them.
+Rows loadThenWrap(const fs::path& file, const WrapParams& params) {
+    TVelStrings store;
+    EXPECT_TRUE(store.LoadFromFile(file)) << store.LastError();
+    LogicalLineIndex index(store);
+    const RewrapAllResult result = RewrapAll(store, index, true, params, {0, 0}, {0, 0});
+    EXPECT_EQ(result.caret, (TextPos{0, 0}));
+    return rowsOf(store);
+}
+
+Rows loadWrapped(const fs::path& file, const WrapParams& params) {
+    TVelStrings store;
+    EXPECT_TRUE(LoadWrapped(store, file, params)) << store.LastError();
+    return rowsOf(store);
+}
+
+// Lines from empty to several rows long with tabs and double-byte characters at every
+// offset (in CR LF files also CR, LF and NUL bytes), each followed by `lineBreak`,
+// until the text has `size` bytes.
+std::string wrapTestText(const std::string& lineBreak, std::size_t size) {
+    const std::vector<std::string> pieces = {"abc", kA, kHyo, "\t", "\x88", " ", "\r", "\n", "\0"s};
+    std::string text;
+    unsigned state = 99;
+    while (text.size() < size) {
+        state = state * 1103515245 + 12345;
+        const unsigned length = (state >> 16) % 120;
+        for (unsigned i = 0; i < length; ++i) {
+            state = state * 1103515245 + 12345;
+            const std::string& piece = pieces[(state >> 16) % pieces.size()];
+            const bool breakByte = piece == "\r" || piece == "\n" || piece == "\0"s;
+            // Break bytes inside lines are rare, as in real text.
+            if (breakByte && (lineBreak != kCrLf || (state >> 8) % 8 != 0)) {
+                continue;
+            }
+            text += piece;
+        }
+        text += lineBreak;
+    }
+    return text + "last";
+}
+
 } // namespace
+
+TEST(LoadWrapped, GivesTheRowsOfAPlainLoadWrappedAfterwards) {
+    TempDir dir;
+    WrapParams measured = cells(30);
+    measured.autoWrap = true;
+    measured.textAreaWidth = 25 * kCell;
+    measured.avgCharWidth = kCell;
+    for (const std::string& lineBreak : {kCrLf, "\n"s, "\r"s}) {
+        SCOPED_TRACE(static_cast<int>(lineBreak.back()));
+        // Columns only: a file this big is cut on two threads.
+        const auto big = static_cast<std::size_t>(kReadPartSize) * 3 / 2;
+        const fs::path file = dir.write("wrap.txt", wrapTestText(lineBreak, big));
+        EXPECT_EQ(loadWrapped(file, WrapParams{}), loadThenWrap(file, WrapParams{}));
+        // Measured: on this thread.
+        const fs::path small = dir.write("small.txt", wrapTestText(lineBreak, 1 << 16));
+        EXPECT_EQ(loadWrapped(small, measured), loadThenWrap(small, measured));
+    }
+}
+
+TEST(LoadWrapped, FailureLeavesTheStoreAsItWas) {
+    TempDir dir;
+    TVelStrings store;
+    store.Add("kept"s + kEndMark);
+    EXPECT_FALSE(LoadWrapped(store, dir.file("missing.txt"), WrapParams{}));
+    EXPECT_FALSE(store.LastError().empty());
+
+    WrapParams failing = cells(10);
+    failing.autoWrap = true;
+    failing.textWidth = [](std::string_view) -> int { throw std::runtime_error("no font"); };
+    EXPECT_FALSE(LoadWrapped(store, dir.write("in.txt", std::string(30, 'a')), failing));
+    EXPECT_EQ(store.LastError(), "no font");
+    EXPECT_EQ(rowsOf(store), Rows({"kept"s + kEndMark}));
+}
 
 TEST(SplitLine, LeavesRoomForTheCarriageReturnOnTheLastRow) {
     const WrapParams params = cells(80);

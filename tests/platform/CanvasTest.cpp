@@ -311,3 +311,51 @@ TEST(Canvas, ResizeKeepsThePictureAndReportsItAll) {
     empty.textOut(0, 0, "a");
     EXPECT_TRUE(empty.image().isNull());
 }
+
+namespace {
+
+// Stripes one pixel row tall, each row its own colour, so a move shows row by row.
+void paintRowStripes(Canvas& canvas) {
+    for (int y = 0; y < canvas.size().height(); ++y) {
+        canvas.fillRect(QRect(0, y, canvas.size().width(), 1), QColor(y, 255 - y, 7));
+    }
+}
+
+} // namespace
+
+TEST(Canvas, ScrollAreaMovesOnlyTheAreaAndKeepsTheUncoveredStrip) {
+    for (const qreal ratio : {1.0, 2.0}) {
+        SCOPED_TRACE(ratio);
+        for (const int dy : {3, -3}) {
+            SCOPED_TRACE(dy);
+            Canvas canvas;
+            canvas.resize(QSize(20, 20), ratio);
+            paintRowStripes(canvas);
+            const QRect area(4, 5, 10, 10); // rows 5..14, columns 4..13
+            canvas.scrollArea(area, dy);
+            for (int y = 0; y < 20; ++y) {
+                const QColor original(y, 255 - y, 7);
+                // Outside the area's columns and rows nothing changes.
+                EXPECT_EQ(canvas.pixel(QPoint(3, y)), original);
+                EXPECT_EQ(canvas.pixel(QPoint(14, y)), original);
+                const bool inArea = y >= 5 && y <= 14;
+                const bool moved = inArea && y - dy >= 5 && y - dy <= 14;
+                const QColor expected = moved ? QColor(y - dy, 255 - (y - dy), 7) : original;
+                EXPECT_EQ(canvas.pixel(QPoint(4, y)), expected) << y;
+                EXPECT_EQ(canvas.pixel(QPoint(13, y)), expected) << y;
+            }
+        }
+    }
+
+    // A move as tall as the area or taller leaves nothing to move.
+    BlockCanvas t;
+    paintRowStripes(t.canvas);
+    t.rects.clear();
+    t.canvas.scrollArea(QRect(0, 0, 64, 8), 8);
+    EXPECT_TRUE(t.rects.empty());
+    EXPECT_EQ(t.canvas.pixel(QPoint(0, 7)), QColor(7, 248, 7));
+    t.canvas.scrollArea(QRect(0, 30, 64, 10), -1); // clipped to the image's last two rows
+    ASSERT_EQ(t.rects.size(), 1u);
+    EXPECT_EQ(t.rects[0], QRect(0, 30, 64, 2));
+    EXPECT_EQ(t.canvas.pixel(QPoint(0, 30)), QColor(31, 224, 7));
+}
