@@ -20,6 +20,7 @@ using lumarik::platform::MessageTarget;
 using lumarik::platform::TopLevelMessageRegistration;
 using lumarik::platform::WParam;
 using lumarik::test::BlockEditor;
+using lumarik::test::giveFocus;
 
 namespace {
 
@@ -53,12 +54,6 @@ private:
 
 MessageId moveCaretId() {
     return lumarik::platform::registerWindowMessage(messages::kMoveCaretMessageName);
-}
-
-void giveFocus(TVelEdit& edit) {
-    edit.activateWindow();
-    edit.setFocus();
-    QApplication::processEvents();
 }
 
 bool insideAPair(const TVelEdit& edit, int line, int col) {

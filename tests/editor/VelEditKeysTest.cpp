@@ -17,6 +17,9 @@
 
 using namespace lumarik::editor;
 using lumarik::test::BlockEditor;
+using lumarik::test::caretOf;
+using lumarik::test::giveFocus;
+using lumarik::test::Pos;
 
 namespace {
 
@@ -27,11 +30,6 @@ const std::string kSo = "\x83\x5C";
 const std::string kHiragana = "\x82\xA0\x82\xA2";
 const std::string kKanji = "\x8A\xBF\x8E\x9A";
 
-using Pos = std::pair<int, int>; // line, column
-
-Pos caretOf(const TVelEdit& edit) {
-    return {edit.CaretLine, edit.CaretCol};
-}
 Pos anchorOf(const TVelEdit& edit) {
     return {edit.SelAnchorLine, edit.SelAnchorCol};
 }
@@ -63,12 +61,6 @@ void sendKey(TVelEdit& edit, QEvent::Type type, int key, const QString& text = {
 void tap(TVelEdit& edit, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     sendKey(edit, QEvent::KeyPress, key, {}, modifiers);
     sendKey(edit, QEvent::KeyRelease, key, {}, modifiers);
-}
-
-void giveFocus(TVelEdit& edit) {
-    edit.activateWindow();
-    edit.setFocus();
-    QApplication::processEvents();
 }
 
 std::string numberedLines(int n) {

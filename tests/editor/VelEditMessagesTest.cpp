@@ -28,6 +28,7 @@ using lumarik::platform::sendMessage;
 using lumarik::platform::TopLevelMessageRegistration;
 using lumarik::platform::WParam;
 using lumarik::test::BlockEditor;
+using lumarik::test::giveFocus;
 
 namespace {
 
@@ -54,12 +55,6 @@ std::string numberedLines(int n) {
         text += std::to_string(i) + (i + 1 < n ? "\r\n" : "");
     }
     return text;
-}
-
-void giveFocus(QWidget& widget) {
-    widget.activateWindow();
-    widget.setFocus();
-    QApplication::processEvents();
 }
 
 } // namespace

@@ -32,6 +32,24 @@ void BlockEditor::showText(std::string_view text) {
     edit.RedrawAll();
 }
 
+void giveFocus(QWidget& widget) {
+    widget.activateWindow();
+    widget.setFocus();
+    QCoreApplication::processEvents();
+}
+
+Pos caretOf(const editor::TVelEdit& edit) {
+    return {edit.CaretLine, edit.CaretCol};
+}
+
+std::vector<std::string> rowsOf(const editor::TVelEdit& edit) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < edit.Lines().Count(); ++i) {
+        rows.push_back(edit.Lines().Get(i));
+    }
+    return rows;
+}
+
 int BlockEditor::rowTop(int line) const {
     return (line - edit.TopLine) * edit.LinePitch + edit.TopMargin();
 }

@@ -44,6 +44,14 @@ public:
     QRect cells(int line, int first, int count) const;
 };
 
+// Gives the editor (or another widget) the keyboard focus, as a click would.
+void giveFocus(QWidget& widget);
+
+using Pos = std::pair<int, int>; // line, column
+Pos caretOf(const editor::TVelEdit& edit);
+// The editor's display rows, as stored.
+std::vector<std::string> rowsOf(const editor::TVelEdit& edit);
+
 using PixelSet = std::set<std::pair<int, int>>;
 
 // The pixels of `color` inside `rect`, as (x, y) pairs.

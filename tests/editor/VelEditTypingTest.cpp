@@ -20,6 +20,10 @@ using lumarik::platform::MessageTarget;
 using lumarik::platform::TopLevelMessageRegistration;
 using lumarik::platform::WParam;
 using lumarik::test::BlockEditor;
+using lumarik::test::caretOf;
+using lumarik::test::giveFocus;
+using lumarik::test::Pos;
+using lumarik::test::rowsOf;
 
 namespace {
 
@@ -32,26 +36,7 @@ const std::string kKanji = "\x8A\xBF\x8E\x9A";
 const std::string kKana = "\x82\xA9\x82\xC8";
 const std::string kEnd("\0\0", 2);
 
-using Pos = std::pair<int, int>; // line, column
 using Rows = std::vector<std::string>;
-
-Pos caretOf(const TVelEdit& edit) {
-    return {edit.CaretLine, edit.CaretCol};
-}
-
-Rows rowsOf(const TVelEdit& edit) {
-    Rows rows;
-    for (int i = 0; i < edit.Lines().Count(); ++i) {
-        rows.push_back(edit.Lines().Get(i));
-    }
-    return rows;
-}
-
-void giveFocus(TVelEdit& edit) {
-    edit.activateWindow();
-    edit.setFocus();
-    QApplication::processEvents();
-}
 
 void press(TVelEdit& edit, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(&edit, key, modifiers);

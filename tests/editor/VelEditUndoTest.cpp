@@ -22,6 +22,10 @@ using lumarik::platform::MessageTarget;
 using lumarik::platform::TopLevelMessageRegistration;
 using lumarik::platform::WParam;
 using lumarik::test::BlockEditor;
+using lumarik::test::caretOf;
+using lumarik::test::giveFocus;
+using lumarik::test::Pos;
+using lumarik::test::rowsOf;
 namespace fs = std::filesystem;
 
 namespace {
@@ -30,26 +34,6 @@ namespace {
 const std::string kA = "\x88\x9F";
 const std::string kNichi = "\x93\xFA";
 const std::string kSmallYa = "\x83\x83";
-
-using Pos = std::pair<int, int>; // line, column
-
-Pos caretOf(const TVelEdit& edit) {
-    return {edit.CaretLine, edit.CaretCol};
-}
-
-std::vector<std::string> rowsOf(const TVelEdit& edit) {
-    std::vector<std::string> rows;
-    for (int i = 0; i < edit.Lines().Count(); ++i) {
-        rows.push_back(edit.Lines().Get(i));
-    }
-    return rows;
-}
-
-void giveFocus(TVelEdit& edit) {
-    edit.activateWindow();
-    edit.setFocus();
-    QApplication::processEvents();
-}
 
 void pressUndo(TVelEdit& edit) {
     QTest::keyClick(&edit, Qt::Key_Z, Qt::ControlModifier);

@@ -17,6 +17,8 @@ using namespace lumarik::editor;
 using lumarik::platform::clipboardText;
 using lumarik::platform::setClipboardText;
 using lumarik::test::BlockEditor;
+using lumarik::test::giveFocus;
+using lumarik::test::rowsOf;
 
 namespace {
 
@@ -25,22 +27,8 @@ const std::string kA = "\x88\x9F";
 const std::string kNihon = "\x93\xFA\x96\x7B";
 const std::string kEnd("\0\0", 2);
 
-void giveFocus(TVelEdit& edit) {
-    edit.activateWindow();
-    edit.setFocus();
-    QApplication::processEvents();
-}
-
 void press(TVelEdit& edit, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(&edit, key, modifiers);
-}
-
-std::vector<std::string> rowsOf(const TVelEdit& edit) {
-    std::vector<std::string> rows;
-    for (int i = 0; i < edit.Lines().Count(); ++i) {
-        rows.push_back(edit.Lines().Get(i));
-    }
-    return rows;
 }
 
 // The store's shape: no empty row, and the end-of-text mark ends the last row only.
