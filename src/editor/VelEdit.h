@@ -251,8 +251,8 @@ public:
 
     // ---- Caret and scroll bars ----
     void UpdateCaretPos();
-    bool UpdateVertScrollBar(bool redraw);
-    void UpdateHorzScrollBar(bool redraw);
+    bool UpdateVertScrollBar();
+    void UpdateHorzScrollBar();
     // Text width of the first col bytes of a display line after tab expansion.
     int ColumnX(int line, int col) const;
     int ExpandedWidth(std::string_view bytes) const;

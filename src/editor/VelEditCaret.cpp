@@ -70,8 +70,8 @@ bool TVelEdit::SetCaret(int col, int line, int mode, bool setDesired, bool colla
         bool scrolled = false;
         if (EnsureVisible(CaretX, CaretLine, mode, 3)) {
             const CaretHideGuard hidden(this);
-            UpdateVertScrollBar(true);
-            UpdateHorzScrollBar(true);
+            UpdateVertScrollBar();
+            UpdateHorzScrollBar();
             RedrawAll();
             UpdateCaretPos();
             scrolled = true;

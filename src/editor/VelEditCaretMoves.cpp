@@ -254,8 +254,8 @@ void TVelEdit::TextStart() {
     keepOrStartSelectionForJump(*this);
     HorzOffset = CaretX = TopLine = 0;
     CaretLine = CaretCol = DesiredCol = 0;
-    UpdateVertScrollBar(true);
-    UpdateHorzScrollBar(true);
+    UpdateVertScrollBar();
+    UpdateHorzScrollBar();
     if (!HasSelection()) {
         SelAnchorCol = SelAnchorLine = 0;
     }
@@ -286,8 +286,8 @@ void TVelEdit::TextEnd() {
     SelEndCol = SelDrawnEndCol = CaretCol;
     SelEndLine = SelDrawnEndLine = CaretLine;
     TopLine = MaxTopLine;
-    UpdateVertScrollBar(true);
-    UpdateHorzScrollBar(true);
+    UpdateVertScrollBar();
+    UpdateHorzScrollBar();
     DesiredCol = CaretCol;
     RedrawAll();
     UpdateCaretPos();

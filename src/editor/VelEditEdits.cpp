@@ -119,7 +119,7 @@ void TVelEdit::DeleteSelection(bool redraw) {
         return;
     }
     if (redraw && !SetCaret(-1, CaretLine, 0, true, true)) {
-        if (UpdateVertScrollBar(true)) {
+        if (UpdateVertScrollBar()) {
             RedrawAll();
         } else if (rowsRemoved) {
             RedrawEditedRows(CaretLine, CaretX, CaretLine, Strings->Count() - rowsBefore);
@@ -127,7 +127,7 @@ void TVelEdit::DeleteSelection(bool redraw) {
             DrawLine(EditedRowX(CaretX), CaretY, Strings->Get(CaretLine));
             DrawLinks(CaretLine, CaretLine, nullptr);
             DrawCaretUnderline(CaretLine, true);
-            UpdateHorzScrollBar(true);
+            UpdateHorzScrollBar();
         }
         UpdateCaretPos();
     }
@@ -159,14 +159,14 @@ void TVelEdit::InsertAtCaret(std::string_view text, bool redraw) {
         CaretX = ColumnX(line, CaretCol) - HorzOffset;
         CollapseSelectionToCaret();
         if (redraw && !SetCaret(-1, CaretLine, 0, true, true)) {
-            if (UpdateVertScrollBar(true)) {
+            if (UpdateVertScrollBar()) {
                 RedrawAll();
             } else {
                 DrawLine(EditedRowX(headX), CaretY, Strings->Get(line));
                 DrawLinks(line, line, nullptr);
                 DrawCaretUnderline(line, true);
             }
-            UpdateHorzScrollBar(true);
+            UpdateHorzScrollBar();
             UpdateCaretPos();
         }
         return;
@@ -199,7 +199,7 @@ void TVelEdit::InsertAtCaret(std::string_view text, bool redraw) {
     }
     CollapseSelectionToCaret();
     if (redraw && !SetCaret(-1, CaretLine, 0, true, true)) {
-        if (UpdateVertScrollBar(true)) {
+        if (UpdateVertScrollBar()) {
             RedrawAll();
         } else {
             RedrawEditedRows(line, headX, CaretLine, Strings->Count() - rowsBefore);

@@ -51,8 +51,8 @@ void TVelEdit::resizeEvent(QResizeEvent* event) {
         rewrapPending_ = true;
         QCoreApplication::postEvent(this, new QEvent(kRewrapRequest));
     }
-    UpdateVertScrollBar(true);
-    UpdateHorzScrollBar(true);
+    UpdateVertScrollBar();
+    UpdateHorzScrollBar();
     InvalidateAll();
 }
 
@@ -70,8 +70,8 @@ bool TVelEdit::event(QEvent* event) {
         if (FWordWrap && FAutoWrap) {
             RewrapAll(false, false);
             RewrapAll(true, false);
-            UpdateVertScrollBar(true);
-            UpdateHorzScrollBar(true);
+            UpdateVertScrollBar();
+            UpdateHorzScrollBar();
             InvalidateAll();
         }
         return true;

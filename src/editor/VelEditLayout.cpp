@@ -63,7 +63,7 @@ void TVelEdit::RewrapAll(bool wrap, bool redraw) {
         TopLine = std::clamp(TopLine, 0, std::max(0, Strings->Count() - 1));
         if (!SetCaret(-1, CaretLine, 0, true, false)) {
             const CaretHideGuard hidden(this);
-            UpdateVertScrollBar(true);
+            UpdateVertScrollBar();
             RedrawAll();
             UpdateCaretPos();
         }
@@ -96,7 +96,7 @@ void TVelEdit::RewrapLines(int x, int firstLine, bool redraw, int rowsBeforeEdit
         }
     }
     CaretLine = i;
-    if (UpdateVertScrollBar(true)) {
+    if (UpdateVertScrollBar()) {
         RedrawAll();
     } else {
         const int start = result.startRow;
@@ -139,7 +139,7 @@ void TVelEdit::RewrapOrRedraw() {
     if (FWordWrap) {
         Rewrap();
     } else {
-        UpdateVertScrollBar(true);
+        UpdateVertScrollBar();
         RedrawAll();
         UpdateCaretPos();
     }

@@ -64,7 +64,7 @@ void TVelEdit::RedrawAll() {
         OnUserClientDraw(*this, TextLeft, ClientWidth() - VertBarWidth, TopLine,
                          std::min(Strings->Count(), TopLine + VisibleLines) - 1);
     }
-    UpdateHorzScrollBar(true);
+    UpdateHorzScrollBar();
 }
 
 void TVelEdit::RedrawLines(int mode, int a, int b) {
@@ -106,7 +106,7 @@ void TVelEdit::RedrawLines(int mode, int a, int b) {
     DrawLineRange(first, last);
     ClearBelowText(first, last);
     DrawCaretUnderline(CaretLine, true);
-    UpdateHorzScrollBar(true);
+    UpdateHorzScrollBar();
     if (OnUserClientDraw) {
         OnUserClientDraw(*this, TextLeft, ClientWidth() - VertBarWidth, TopLine,
                          std::min(Strings->Count(), TopLine + VisibleLines) - 1);
@@ -199,7 +199,7 @@ void TVelEdit::RedrawEditedRows(int first, int x, int lastChanged, int moved) {
         canvas_->fillRect(edges(0, top, ClientWidth(), end), ToQColor(FColor));
     }
     DrawCaretUnderline(CaretLine, true);
-    UpdateHorzScrollBar(true);
+    UpdateHorzScrollBar();
 }
 
 TVelEdit::EditStart TVelEdit::EditStartAtCaret() const {

@@ -40,7 +40,7 @@ void TVelEdit::LayoutChildren() {
     }
 }
 
-bool TVelEdit::UpdateVertScrollBar(bool redraw) {
+bool TVelEdit::UpdateVertScrollBar() {
     const int count = Strings->Count();
     MaxTopLine = std::max(0, count + PageFifth - VisibleLines - 1);
 
@@ -72,13 +72,10 @@ bool TVelEdit::UpdateVertScrollBar(bool redraw) {
             VertBar->setVisible(true);
         }
     }
-    if (redraw) {
-        VertBar->update();
-    }
     return TextLeft != oldTextLeft;
 }
 
-void TVelEdit::UpdateHorzScrollBar(bool redraw) {
+void TVelEdit::UpdateHorzScrollBar() {
     const int last = std::min(Strings->Count() - 1, TopLine + VisibleLines - 1);
     WidestLine = 0;
     for (int i = TopLine; i <= last; ++i) {
@@ -94,9 +91,6 @@ void TVelEdit::UpdateHorzScrollBar(bool redraw) {
     HorzBar->setRange(0, std::max(1, ceilDiv(WidestLine, HorzScale) - WidthFifth));
     HorzBar->setPageStep(std::max(1, TextAreaWidth / HorzScale));
     HorzBar->setValue(ceilDiv(HorzOffset, HorzScale));
-    if (redraw) {
-        HorzBar->update();
-    }
 }
 
 int TVelEdit::VertScroll(int code, int pos) {

@@ -127,7 +127,7 @@ bool TVelEdit::LoadFromFile(const std::filesystem::path& fileName) {
     if (wrap && SetCaret(-1, CaretLine, 0, true, false)) {
         return true;
     }
-    UpdateVertScrollBar(true);
+    UpdateVertScrollBar();
     RedrawAll();
     UpdateCaretPos();
     return true;
@@ -145,7 +145,7 @@ void TVelEdit::ClearAll() {
     SetImeWindow(TextLeft, FTopMargin);
     VertBar->setValue(0);
     HorzBar->setValue(0);
-    UpdateVertScrollBar(true);
+    UpdateVertScrollBar();
     RedrawAll();
     UpdateCaretPos();
 }
@@ -171,7 +171,7 @@ void TVelEdit::SetText(std::string_view text) {
     if (wrap) {
         RewrapAll(true, true);
     } else {
-        UpdateVertScrollBar(true);
+        UpdateVertScrollBar();
         RedrawAll();
         UpdateCaretPos();
     }
@@ -240,7 +240,7 @@ void TVelEdit::SetHorzScrollBar(bool v) {
         FHorzScrollBar = v;
         HorzBar->setVisible(v);
         LayoutChildren();
-        UpdateHorzScrollBar(false);
+        UpdateHorzScrollBar();
     }
     HorzBarHeight = v ? SysHorzBarHeight : 0;
 }
@@ -250,7 +250,7 @@ void TVelEdit::SetVertScrollBar(bool v) {
         FVertScrollBar = v;
         VertBar->setVisible(v);
         LayoutChildren();
-        UpdateVertScrollBar(false);
+        UpdateVertScrollBar();
     }
     VertBarWidth = v ? SysVertBarWidth : 0;
 }

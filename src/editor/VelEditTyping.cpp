@@ -86,7 +86,7 @@ void TVelEdit::TypeText(std::string_view s) {
     InsertAtCaret(s, !rowsJoined);
     if (rowsJoined) {
         const CaretHideGuard hidden(this);
-        const bool gutterChanged = UpdateVertScrollBar(true);
+        const bool gutterChanged = UpdateVertScrollBar();
         if (!SetCaret(-1, CaretLine, 0, true, true)) {
             if (gutterChanged) {
                 RedrawAll();
@@ -137,7 +137,7 @@ void TVelEdit::NewLine() {
     InsertAtCaret(text, false);
     {
         const CaretHideGuard hidden(this);
-        const bool changed = UpdateVertScrollBar(true);
+        const bool changed = UpdateVertScrollBar();
         if (CaretLine - TopLine + PageFifth > VisibleLines) {
             CaretFollows = false;
             VertScroll(scroll::LineDown, 0);
@@ -199,7 +199,7 @@ bool TVelEdit::DeleteAtCaret(UndoKind kind) {
             Strings->InsertBytes(line, CaretCol, Strings->Get(line + 1));
             Strings->Delete(line + 1);
             RowsSplitOrJoined(line, CaretCol, -1);
-            if (UpdateVertScrollBar(true)) {
+            if (UpdateVertScrollBar()) {
                 RedrawAll();
             } else {
                 RedrawEditedRows(line, CaretX, line, -1);
@@ -215,7 +215,7 @@ bool TVelEdit::DeleteAtCaret(UndoKind kind) {
         RowEdited(line, CaretCol);
         if (FWordWrap) {
             RewrapLines(CaretX, line, true, Strings->Count(), line);
-        } else if (UpdateVertScrollBar(true)) {
+        } else if (UpdateVertScrollBar()) {
             RedrawAll();
         } else {
             DrawLine(EditedRowX(CaretX), CaretY, Strings->Get(line));
@@ -224,7 +224,7 @@ bool TVelEdit::DeleteAtCaret(UndoKind kind) {
         }
     }
     if (!FWordWrap) {
-        UpdateHorzScrollBar(true);
+        UpdateHorzScrollBar();
     }
     CollapseSelectionToCaret();
     DesiredCol = CaretCol;

@@ -57,6 +57,29 @@ template <typename Plot> void forEachLinePixel(QPoint from, QPoint to, Plot plot
     }
 }
 
+// Pixel runs here are a glyph cell or a row of text wide: a library call per run
+// would cost more than the run itself, so they are written four pixels at a time.
+inline void copyPixelRun(const QRgb* from, QRgb* to, int count) {
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        std::memcpy(to + i, from + i, 4 * sizeof(QRgb));
+    }
+    for (; i < count; ++i) {
+        to[i] = from[i];
+    }
+}
+
+inline void fillPixelRun(QRgb* to, int count, QRgb color) {
+    const std::array<QRgb, 4> four{color, color, color, color};
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        std::memcpy(to + i, four.data(), sizeof(four));
+    }
+    for (; i < count; ++i) {
+        to[i] = color;
+    }
+}
+
 QRect lineBounds(QPoint from, QPoint to, int penWidth) {
     return QRect(from, to).normalized().adjusted(-penWidth, -penWidth, penWidth, penWidth);
 }
@@ -162,7 +185,7 @@ void Canvas::fillPixels(const QRect& rect, QRgb color) {
     const qsizetype stride = image_.bytesPerLine();
     for (int row = target.top(); row <= target.bottom(); ++row) {
         auto* line = reinterpret_cast<QRgb*>(bits + row * stride);
-        std::fill(line + target.left(), line + target.right() + 1, color);
+        fillPixelRun(line + target.left(), target.width(), color);
     }
 }
 
@@ -365,24 +388,32 @@ bool Canvas::drawTextFromTiles(int y, const QRect& area, bool clipped) {
         fillPixels(QRect(QPoint(coveredRight, band.top()), QPoint(target.right(), band.bottom())),
                    background);
     }
-    uchar* bits = image_.bits();
-    const qsizetype stride = image_.bytesPerLine();
     TileTable& table = currentTileTable();
     overhanging_.clear();
+    cellTiles_.clear();
     for (size_t i = first; i < last; ++i) {
         const int left = lefts_[i];
         const int right = lefts_[i + 1];
-        const QRect cell = QRect(left, y, right - left, height) & target;
         const TileRef tile = tileFor(table, chars_[i], right - left, height);
         if (tile.bits == nullptr) {
-            fillPixels(cell, background);
+            fillPixels(QRect(left, y, right - left, height) & target, background);
             overhanging_.push_back(i);
             continue;
         }
-        for (int row = cell.top(); row <= cell.bottom(); ++row) {
-            const auto* from = reinterpret_cast<const QRgb*>(tile.bits + (row - y) * tile.stride);
-            auto* to = reinterpret_cast<QRgb*>(bits + row * stride);
-            std::copy_n(from + (cell.left() - left), cell.width(), to + cell.left());
+        const int from = std::max(left, target.left());
+        const int to = std::min(right, target.right() + 1);
+        cellTiles_.push_back(
+            {from, to - from, tile.bits + (from - left) * qsizetype(sizeof(QRgb)), tile.stride});
+    }
+    // Row by row across the cells, so that the picture is written in order.
+    uchar* bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    for (int row = band.top(); row <= band.bottom() && !cellTiles_.empty(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(bits + row * stride);
+        const qsizetype tileRow = (row - y);
+        for (const CellTile& cell : cellTiles_) {
+            copyPixelRun(reinterpret_cast<const QRgb*>(cell.bits + tileRow * cell.stride),
+                         line + cell.left, cell.width);
         }
     }
     if (!overhanging_.empty()) {

@@ -177,6 +177,15 @@ private:
     void forgetTileTables();
     // Characters of the text being drawn whose glyphs reach out of their cells.
     std::vector<size_t> overhanging_;
+    // The visible part of each cell drawn from a tile: its left edge and width in the
+    // picture, and its pixels in the tile.
+    struct CellTile {
+        int left = 0;
+        int width = 0;
+        const uchar* bits = nullptr;
+        qsizetype stride = 0;
+    };
+    std::vector<CellTile> cellTiles_;
     // Scratch for laying out one textOut: the characters and their cell edges.
     mutable std::u16string chars_;
     mutable std::vector<int> lefts_;
