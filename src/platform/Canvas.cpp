@@ -108,6 +108,7 @@ void Canvas::resize(QSize size, qreal devicePixelRatio) {
     }
     image_ = std::move(image);
     size_ = size;
+    plain_.reset(image_.height());
     changed(rect());
 }
 
@@ -166,11 +167,12 @@ void Canvas::fillRect(const QRect& rect, QColor color) {
     }
     if (directPixels()) {
         fillPixels(rect, color.rgb());
+        shown(rect);
     } else {
         QPainter painter(&image_);
         painter.fillRect(rect, color);
+        changed(rect);
     }
-    changed(rect);
 }
 
 bool Canvas::directPixels() const {
@@ -185,7 +187,8 @@ void Canvas::fillPixels(const QRect& rect, QRgb color) {
     const qsizetype stride = image_.bytesPerLine();
     for (int row = target.top(); row <= target.bottom(); ++row) {
         auto* line = reinterpret_cast<QRgb*>(bits + row * stride);
-        fillPixelRun(line + target.left(), target.width(), color);
+        plain_.fill(row, target.left(), target.right() + 1, color,
+                    [&](int from, int to) { fillPixelRun(line + from, to - from, color); });
     }
 }
 
@@ -231,7 +234,7 @@ void Canvas::drawText(int x, int y, const QRect* clip, std::string_view bytes) {
     const QRect box(x, y, lefts_.back() - x, metrics.height);
     const QRect area = clip ? *clip : box;
     if (drawTextFromTiles(y, area, clip != nullptr)) {
-        changed(area);
+        shown(area);
         return;
     }
 
@@ -257,7 +260,11 @@ void Canvas::drawText(int x, int y, const QRect* clip, std::string_view bytes) {
     glyphs().draw(painter, y, std::u16string_view(chars_).substr(first, last - first),
                   std::span<const int>(lefts_).subspan(first, last - first + 1));
     painter.end();
-    // Unclipped glyphs may overhang their cells a little.
+    // Unclipped glyphs may overhang their cells a little; fills must not trust any
+    // pixel they might have reached.
+    if (!clip) {
+        forgetPlain(box.adjusted(-margin, -margin, margin, margin));
+    }
     changed(clip ? *clip : box.adjusted(-metrics.averageCharWidth, 0, metrics.averageCharWidth, 0));
 }
 
@@ -405,6 +412,10 @@ bool Canvas::drawTextFromTiles(int y, const QRect& area, bool clipped) {
         cellTiles_.push_back(
             {from, to - from, tile.bits + (from - left) * qsizetype(sizeof(QRgb)), tile.stride});
     }
+    if (!cellTiles_.empty()) {
+        plain_.drawnOver(band.top(), band.bottom(), cellTiles_.front().left,
+                         cellTiles_.back().left + cellTiles_.back().width);
+    }
     // Row by row across the cells, so that the picture is written in order.
     uchar* bits = image_.bits();
     const qsizetype stride = image_.bytesPerLine();
@@ -426,6 +437,10 @@ bool Canvas::drawTextFromTiles(int y, const QRect& area, bool clipped) {
         for (const size_t i : overhanging_) {
             glyphs().draw(painter, y, std::u16string_view(chars_).substr(i, 1),
                           std::span<const int>(lefts_).subspan(i, 2));
+            // How far such a glyph reaches is not known: a cell height on every side.
+            const QRect reach = QRect(lefts_[i] - height, y - height,
+                                      lefts_[i + 1] - lefts_[i] + 2 * height, 3 * height);
+            forgetPlain(clipped ? reach & target : reach);
         }
     }
     return true;
@@ -514,8 +529,11 @@ void Canvas::scrollArea(const QRect& area, int dy) {
         QPainter painter(&image_);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.drawImage(from.translated(0, dy), moved);
+        changed(target);
+        return;
     }
-    changed(target);
+    plain_.moved(from.top(), from.bottom(), from.left(), from.right() + 1, dy);
+    shown(target);
 }
 
 QColor Canvas::pixel(QPoint point) const {
@@ -525,7 +543,18 @@ QColor Canvas::pixel(QPoint point) const {
     return image_.pixelColor(point * image_.devicePixelRatio());
 }
 
-void Canvas::changed(const QRect& rect) const {
+void Canvas::forgetPlain(const QRect& rect) {
+    const qreal ratio = image_.devicePixelRatio();
+    const QRect device(rect.topLeft() * ratio, rect.size() * ratio);
+    plain_.drawnOver(device.top(), device.bottom(), device.left(), device.right() + 1);
+}
+
+void Canvas::changed(const QRect& rect) {
+    forgetPlain(rect);
+    shown(rect);
+}
+
+void Canvas::shown(const QRect& rect) const {
     const QRect visible = rect & this->rect();
     if (invalidate_ && !visible.isEmpty()) {
         invalidate_(visible);

@@ -2,6 +2,7 @@
 
 #include "platform/FontDesc.h"
 #include "platform/GlyphPainter.h"
+#include "platform/PlainRows.h"
 
 #include <QColor>
 #include <QFont>
@@ -113,7 +114,12 @@ private:
     // The tile of a character in the current colours; a null image for a glyph that
     // reaches out of its cell, which is drawn over its neighbours instead.
     const QImage& glyphTile(char16_t ch, int width, int height);
-    void changed(const QRect& rect) const;
+    // Reports a change: changed for pixels drawn over, shown for fills and moves, which
+    // keep plain_ up to date themselves.
+    void changed(const QRect& rect);
+    void shown(const QRect& rect) const;
+    // Pixels of rect were drawn over by something other than a fill.
+    void forgetPlain(const QRect& rect);
 
     Invalidate invalidate_;
     GlyphPainterFactory glyphFactory_;
@@ -186,6 +192,8 @@ private:
         qsizetype stride = 0;
     };
     std::vector<CellTile> cellTiles_;
+    // Runs of device pixels that fills left plain, so that fills can skip them.
+    PlainRows plain_;
     // Scratch for laying out one textOut: the characters and their cell edges.
     mutable std::u16string chars_;
     mutable std::vector<int> lefts_;

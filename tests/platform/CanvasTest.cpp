@@ -5,6 +5,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <random>
+#include <string>
 #include <vector>
 
 using lumarik::platform::blockGlyphPainters;
@@ -358,4 +360,72 @@ TEST(Canvas, ScrollAreaMovesOnlyTheAreaAndKeepsTheUncoveredStrip) {
     ASSERT_EQ(t.rects.size(), 1u);
     EXPECT_EQ(t.rects[0], QRect(0, 30, 64, 2));
     EXPECT_EQ(t.canvas.pixel(QPoint(0, 30)), QColor(31, 224, 7));
+}
+
+// Fills skip pixels known to hold their colour already. A canvas that forgets all it
+// knows after every step (a resize to its own size keeps the picture) must end up with
+// the same picture through any mix of drawing.
+TEST(Canvas, FillsThatSkipPlainPixelsLeaveThePictureAFullRepaintWould) {
+    const QColor colors[] = {Qt::white, Qt::blue, Qt::black, QColor(200, 30, 30)};
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        const auto pick = [&](int low, int high) {
+            return std::uniform_int_distribution<int>(low, high)(random);
+        };
+        BlockCanvas tracked(QSize(96, 64));
+        BlockCanvas forgetful(QSize(96, 64));
+        if (seed % 2 == 0) {
+            // A real font, whose fallback glyphs may reach out of their cells.
+            for (Canvas* canvas : {&tracked.canvas, &forgetful.canvas}) {
+                canvas->setGlyphPainterFactory({});
+                canvas->setFont(ipaGothic(16));
+            }
+        }
+        for (int step = 0; step < 250; ++step) {
+            const QRect rect(pick(-8, 90), pick(-8, 60), pick(1, 60), pick(1, 40));
+            const QColor color = colors[pick(0, 3)];
+            const QColor other = colors[pick(0, 3)];
+            const int kind = pick(0, 9);
+            const int dy = pick(-20, 20);
+            std::string text;
+            for (int i = pick(0, 8); i > 0; --i) {
+                const char* pieces[] = {"a", "\x93\xfa", "\xff", "\x85\x40", "W"};
+                text += pieces[pick(0, 4)];
+            }
+            for (Canvas* canvas : {&tracked.canvas, &forgetful.canvas}) {
+                switch (kind) {
+                case 0:
+                case 1:
+                case 2:
+                case 3:
+                    canvas->fillRect(rect, color);
+                    break;
+                case 4:
+                case 5:
+                    canvas->setTextColor(color);
+                    canvas->setBackgroundColor(other);
+                    canvas->setOpaque(kind == 4);
+                    canvas->textOut(rect.left(), rect.top(), rect, text);
+                    break;
+                case 6:
+                    canvas->setTextColor(color);
+                    canvas->setBackgroundColor(other);
+                    canvas->setOpaque(true);
+                    canvas->textOut(rect.left(), rect.top(), text);
+                    break;
+                case 7:
+                    canvas->setPen(color, 1 + (step % 2) * 2);
+                    canvas->moveTo(rect.topLeft());
+                    canvas->lineTo(rect.bottomRight());
+                    break;
+                default:
+                    canvas->scrollArea(rect, dy);
+                    break;
+                }
+            }
+            forgetful.canvas.resize(forgetful.canvas.size());
+            ASSERT_EQ(tracked.canvas.image(), forgetful.canvas.image()) << "step " << step;
+        }
+    }
 }
