@@ -19,7 +19,7 @@ struct TextPos {
 // Converts positions between display rows and logical lines of a wrapped store. A row
 // whose last byte is LF ends a logical line; the last row of the store ends the last.
 //
-// Keeps, per block of 64 rows, the number of LF-ending rows and of bytes, built
+// Keeps, per block of 16 rows, the number of LF-ending rows and of bytes, built
 // lazily up to the block a conversion needs. A conversion walks the rows of one block
 // instead of the rows from row 0, and after an edit only the blocks from the edited
 // one on are built again, as far as the next conversion needs: typing costs a block.
@@ -49,7 +49,7 @@ public:
     TextPos RowToLogical(TextPos display);
 
 private:
-    static constexpr int kBlockRows = 64;
+    static constexpr int kBlockRows = 16;
 
     struct Block {
         int lineEnds = 0;       // rows ending with LF in this block

@@ -14,6 +14,19 @@ RowSlice SliceRow(std::string_view text, int tabCount, int left, int right, bool
     int tabs = from.tabs;
     bool started = false;
     const std::string_view rest = text.substr(std::min(from.byte, text.size()));
+    // Most rows are short, lie wholly inside the range and have no tabs: one measure
+    // then does.
+    constexpr size_t kShortRest = 512;
+    if (x > left && rest.size() <= kShortRest && rest.find('\t') == std::string_view::npos) {
+        const int width = charWidth(rest);
+        if (x + width < right) {
+            slice.text.assign(rest);
+            slice.x = x;
+            slice.reachesEnd = true;
+            slice.endX = x + width;
+            return slice;
+        }
+    }
     // Characters are read as the canvas reads the expanded text: a lead byte pairs with
     // the byte after it, even when that byte is a tab (which still expands).
     for (CharScanner scan(rest, false); !scan.atEnd();) {

@@ -62,7 +62,9 @@ ColumnHit RowWidthCache::NearestColumn(int line, std::string_view row, int x,
 int RowWidthCache::TextWidth(int line, std::string_view row, const RowWidthRules& rules) {
     const std::string_view text = StripTerminator(row);
     if (row.size() < limits_.minRowBytes) {
-        return textWidth_(ExpandTabs(text, rules.tabCount));
+        return text.find('\t') == std::string_view::npos
+                   ? textWidth_(text)
+                   : textWidth_(ExpandTabs(text, rules.tabCount));
     }
     CachedRow& cached = Row(line, text, rules);
     if (!cached.width) {

@@ -60,13 +60,17 @@ template <typename Plot> void forEachLinePixel(QPoint from, QPoint to, Plot plot
 // Pixel runs here are a glyph cell or a row of text wide: a library call per run
 // would cost more than the run itself, so they are written four pixels at a time.
 inline void copyPixelRun(const QRgb* from, QRgb* to, int count) {
-    int i = 0;
-    for (; i + 4 <= count; i += 4) {
+    if (count < 4) {
+        for (int i = 0; i < count; ++i) {
+            to[i] = from[i];
+        }
+        return;
+    }
+    for (int i = 0; i + 4 < count; i += 4) {
         std::memcpy(to + i, from + i, 4 * sizeof(QRgb));
     }
-    for (; i < count; ++i) {
-        to[i] = from[i];
-    }
+    // The last four pixels, overlapping what was copied already.
+    std::memcpy(to + count - 4, from + count - 4, 4 * sizeof(QRgb));
 }
 
 inline void fillPixelRun(QRgb* to, int count, QRgb color) {
