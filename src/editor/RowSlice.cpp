@@ -35,18 +35,19 @@ RowSlice SliceRow(std::string_view text, int tabCount, int left, int right, bool
         }
         const size_t start = scan.pos();
         const size_t length = static_cast<size_t>(scan.next());
-        unit.assign(rest.substr(start, length));
-        const bool tab = unit.back() == '\t';
+        std::string_view shown = rest.substr(start, length);
+        const bool tab = shown.back() == '\t';
         int tabX = x;
         if (tab) {
-            unit.pop_back();
+            unit.assign(shown.substr(0, length - 1));
             if (!unit.empty()) {
                 tabX += charWidth(unit);
             }
             const size_t tabColumn = column + unit.size();
             unit.append(tabWidth - tabColumn % tabWidth, ' ');
+            shown = unit;
         }
-        const int width = charWidth(unit);
+        const int width = charWidth(shown);
         if (x + width > left) {
             if (!started) {
                 started = true;
@@ -55,10 +56,10 @@ RowSlice SliceRow(std::string_view text, int tabCount, int left, int right, bool
             if (tab && recordTabs && tabs < kMaxTabStops) {
                 slice.tabStopsX.push_back(tabX);
             }
-            slice.text.append(unit);
+            slice.text.append(shown);
         }
         tabs += tab ? 1 : 0;
-        column += unit.size();
+        column += shown.size();
         x += width;
     }
     if (!started) {

@@ -34,13 +34,15 @@ void TVelEdit::DrawLinks(int first, int last, const QRect* clip) {
     for (int line = first; line <= last; ++line) {
         const std::vector<LinkRange>& links = LinkCarries.RowLinks(*Strings, line, rules);
         const std::string_view row = StripTerminator(Strings->Get(line));
-        // Links come in order: the first one that reaches into the view is found by
-        // bisection over the row's cached prefix widths, so a long row scrolled far to
-        // the right costs what is visible.
+        // Links come in order. Those ending in front of a measured point left of the
+        // view are skipped by their byte offsets; the few between it and the view are
+        // clipped away when drawn. A long row scrolled far to the right costs what is
+        // visible.
+        const RowCheckpoint start = RowWidths.SliceStart(line, Strings->Get(line), left - origin,
+                                                         row.size(), {FTabCount, FSingleByteMode});
         const auto visible =
-            std::partition_point(links.begin(), links.end(), [&](const LinkRange& link) {
-                return origin + ColumnX(line, static_cast<int>(link.end)) <= left;
-            });
+            std::partition_point(links.begin(), links.end(),
+                                 [&](const LinkRange& link) { return link.end <= start.byte; });
         for (auto link = visible; link != links.end(); ++link) {
             const int x = origin + ColumnX(line, static_cast<int>(link->begin));
             if (x >= right) {
