@@ -45,6 +45,14 @@ char foldCase(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// Whether a link prefix may start with the character: most characters are turned
+// away here without comparing any prefix.
+bool mayStartPrefix(char c) {
+    const char folded = foldCase(c);
+    return folded == kHttp[0] || folded == kHttps[0] || folded == kMailto[0] ||
+           folded == kMail[0] || folded == kTag[0];
+}
+
 LinkCarry carryFor(LinkKind kind) {
     return kind == LinkKind::Mail ? LinkCarry::MailContinues : LinkCarry::WebContinues;
 }
@@ -145,6 +153,9 @@ private:
     // Records the link that starts at `at`, if any, and answers where it ends (`at`
     // when there is none).
     size_t linkAt(size_t at) {
+        if (at < size() && !mayStartPrefix(text_[at])) {
+            return at;
+        }
         if (std::optional<LinkKind> kind = urlPrefixAt(at)) {
             size_t end = urlRunEnd(std::min(at + kUrlPrefixSkip, size()));
             add(*kind, at, end);
