@@ -100,6 +100,8 @@ public:
     // count). Moved rows keep their pixels, shifted along; only what changed or came
     // into view is drawn.
     void RedrawEditedRows(int first, int x, int lastChanged, int moved);
+    // Whether an edit of `row` may have changed the links shown on the row above it.
+    bool LinksOfRowAboveMayChange(int row);
     // Where an edit at the caret begins to change the picture, taken before an edit
     // made without repainting: its row (the row in front when word wrap may cut that
     // anew), the x from which that row changes, and the row count.

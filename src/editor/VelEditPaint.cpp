@@ -113,6 +113,17 @@ void TVelEdit::RedrawLines(int mode, int a, int b) {
     }
 }
 
+bool TVelEdit::LinksOfRowAboveMayChange(int row) {
+    if (!FColorPrintF || row <= 0 || HasTerminator(Strings->Get(row - 1))) {
+        return false;
+    }
+    // Only when a link (or a prefix this row completes) runs from the row above into
+    // this row, before or after the change.
+    const std::optional<LinkCarry> was = LinkCarries.PreviousCarryInto(row);
+    return !was || *was != LinkCarry::None ||
+           LinkCarries.CarryInto(*Strings, row) != LinkCarry::None;
+}
+
 void TVelEdit::RedrawEditedRows(int first, int x, int lastChanged, int moved) {
     if (paintPending_) {
         return; // a scroll has already asked for the whole view
@@ -123,6 +134,10 @@ void TVelEdit::RedrawEditedRows(int first, int x, int lastChanged, int moved) {
     // without line spacing lies on the next row), and nothing drawn over the rows that
     // is not theirs.
     const bool movable = LinePitch > FontHeight && HitLen == 0 && !OnUserDraw && !OnUserClientDraw;
+    if (LinksOfRowAboveMayChange(first)) {
+        --first;
+        x = 0;
+    }
     if (!movable) {
         x = EditedRowX(x);
         if (first >= TopLine && x > 0) {
@@ -139,10 +154,6 @@ void TVelEdit::RedrawEditedRows(int first, int x, int lastChanged, int moved) {
         // A link runs on over the rows word wrap continues: a changed row can change the
         // links of the continued rows next to it. The rows behind the change show the
         // same links as before while the state handed into them is what it was.
-        if (first > 0 && !HasTerminator(Strings->Get(first - 1))) {
-            --first;
-            x = 0;
-        }
         const int limit = std::min(bottom, count - 1);
         std::vector<std::optional<LinkCarry>> before;
         for (int row = lastChanged + 1; row <= limit && !HasTerminator(Strings->Get(row - 1));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <span>
 #include <string_view>
 #include <utility>
 
@@ -226,7 +227,11 @@ RewrapLinesResult RewrapLines(TVelStrings& store, LogicalLineIndex& index, const
     // Replace the old rows in place; insert or delete only the difference. Rows are
     // inserted first: that is the step that can fail, and it then leaves the store as
     // it was.
-    std::vector<std::string>& rows = relayout.rows();
+    std::vector<std::string>& laid = relayout.rows();
+    // Mostly the row in front keeps its cut: it is then left alone and not reported.
+    const bool frontKept = from < firstLine && !laid.empty() && laid.front() == store.Get(from);
+    const auto rows = std::span(laid).subspan(frontKept ? 1 : 0);
+    from += frontKept ? 1 : 0;
     const int oldCount = relayout.resumeRow() - from;
     const int newCount = static_cast<int>(rows.size());
     if (newCount > oldCount) {

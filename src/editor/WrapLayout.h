@@ -47,7 +47,7 @@ RewrapAllResult RewrapAll(TVelStrings& store, LogicalLineIndex& index, bool wrap
 
 // What RewrapLines changed, for repainting.
 struct RewrapLinesResult {
-    int startRow = 0;   // first row laid out again
+    int startRow = 0;   // first row laid out again whose bytes changed or were edited
     int oldLastRow = 0; // last row of the old layout that was replaced
     int newLastRow = 0; // last row of its replacement
     bool rowCountChanged = false;
@@ -60,8 +60,9 @@ struct RewrapLinesResult {
 // lastLine that falls on an old one; the store then holds exactly the layout a full
 // wrap would give. Rows are replaced in place, and only surplus rows are deleted or
 // missing ones inserted. The caret, a display position in the edited store, comes back
-// on the same byte; a caret at a cut at column 0 of the next row. The index is
-// invalidated from the first row laid out, which covers the caller's edit too.
+// on the same byte; a caret at a cut at column 0 of the next row. The row in front of
+// firstLine is left alone when it keeps its cut. The index is invalidated from the
+// first row replaced, which covers the caller's edit too.
 RewrapLinesResult RewrapLines(TVelStrings& store, LogicalLineIndex& index, const WrapParams& params,
                               int firstLine, int lastLine, TextPos caret);
 

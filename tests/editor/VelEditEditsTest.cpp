@@ -350,6 +350,39 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
     EXPECT_FALSE(ed.edit.Modified);
 }
 
+// A prefix split by word wrap makes a link that starts on the row above the edited
+// one: breaking or mending it from the lower row changes how the upper row looks.
+TEST(EditRepaint, ALinkStartingOnTheRowAboveFollowsAnEditBelow) {
+    // With line spacing rows behind an edit are moved; without it they are drawn again.
+    for (const bool spaced : {true, false}) {
+        SCOPED_TRACE(spaced);
+        BlockEditor ed;
+        ed.edit.SetColumn(12);
+        ed.edit.SetWordWrap(true);
+        ed.edit.SetColorPrintF(true);
+        if (!spaced) {
+            ed.edit.SetLineSpace(0);
+        }
+        ed.edit.RefreshLayout();
+        ed.showText("0123456789http://ab.jp x\r\nend");
+        ASSERT_EQ(ed.edit.Lines().Get(0), "0123456789ht");
+        const auto expectFullPicture = [&](const char* after) {
+            QCoreApplication::processEvents();
+            const QImage shown = ed.image();
+            ed.edit.RedrawAll();
+            EXPECT_EQ(describeDifference(shown, ed.image()), "") << after;
+        };
+        ed.edit.MoveCaretTo(1, 1, 0); // after "t" of "tp://"
+        ed.edit.DeleteCharLeft();     // "htp://": no link any more
+        expectFullPicture("breaking the prefix");
+        ed.edit.TypeText("t"); // the link again
+        expectFullPicture("mending the prefix");
+        ed.edit.MoveCaretTo(8, 1, 0);
+        ed.edit.TypeText(" "); // ends the link early; the row above stays a link
+        expectFullPicture("shortening the link");
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Runs, EditModelTest,
                          ::testing::Values(EditRun{true, true, 1}, EditRun{false, true, 2},
                                            EditRun{true, false, 3}, EditRun{false, false, 4},

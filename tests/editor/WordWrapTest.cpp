@@ -349,7 +349,7 @@ TEST(RewrapLines, DeletingTextLeavesExactlyTheRowsNeeded) {
     RewrapLinesResult result = RewrapLines(store, index, params, 2, 3, {2, 2});
     EXPECT_EQ(rowsOf(store), Rows({"head" + kCrLf, std::string(10, 'x'), "xxxxxxx" + kCrLf,
                                    "next" + kCrLf, "z"s + kEndMark}));
-    EXPECT_EQ(result.startRow, 1);
+    EXPECT_EQ(result.startRow, 2); // row 1 kept its cut
     EXPECT_EQ(result.oldLastRow, 4);
     EXPECT_EQ(result.newLastRow, 2);
     EXPECT_TRUE(result.rowCountChanged);
