@@ -109,6 +109,11 @@ public:
         int first = 0;
         int x = 0;
         int rows = 0;
+        // The edited row itself when `first` is the row in front of it, and the bytes
+        // that row had: left alone when they stay the same.
+        int editedRow = 0;
+        int editedX = 0;
+        std::string rowAbove;
     };
     EditStart EditStartAtCaret() const;
     // Where to start repainting a row edited from x on. Links are recognised over the

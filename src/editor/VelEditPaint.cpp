@@ -214,17 +214,24 @@ void TVelEdit::RedrawEditedRows(int first, int x, int lastChanged, int moved) {
 }
 
 TVelEdit::EditStart TVelEdit::EditStartAtCaret() const {
-    EditStart start{CaretLine, ColumnX(CaretLine, CaretCol) - HorzOffset, Strings->Count()};
+    EditStart start;
+    start.first = start.editedRow = CaretLine;
+    start.x = start.editedX = ColumnX(CaretLine, CaretCol) - HorzOffset;
+    start.rows = Strings->Count();
     if (FWordWrap && start.first > 0 && !HasTerminator(Strings->Get(start.first - 1))) {
+        // Re-wrapping may move text into the row in front.
         --start.first;
         start.x = 0;
+        start.rowAbove = Strings->Get(start.first);
     }
     return start;
 }
 
 void TVelEdit::RedrawAfterEdit(const EditStart& start) {
-    RedrawEditedRows(start.first, start.x, LastVisibleRowOfLine(CaretLine),
-                     Strings->Count() - start.rows);
+    const bool aboveKept =
+        start.first < start.editedRow && Strings->Get(start.first) == start.rowAbove;
+    RedrawEditedRows(aboveKept ? start.editedRow : start.first, aboveKept ? start.editedX : start.x,
+                     LastVisibleRowOfLine(CaretLine), Strings->Count() - start.rows);
 }
 
 void TVelEdit::DrawLineRange(int first, int last) {

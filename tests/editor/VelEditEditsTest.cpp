@@ -386,6 +386,8 @@ TEST(EditRepaint, ALinkStartingOnTheRowAboveFollowsAnEditBelow) {
 INSTANTIATE_TEST_SUITE_P(Runs, EditModelTest,
                          ::testing::Values(EditRun{true, true, 1}, EditRun{false, true, 2},
                                            EditRun{true, false, 3}, EditRun{false, false, 4},
-                                           EditRun{true, true, 5}, EditRun{true, false, 6}));
+                                           EditRun{true, true, 5}, EditRun{true, false, 6},
+                                           // Edits that change the row in front of them.
+                                           EditRun{true, true, 107}, EditRun{true, false, 120}));
 
 } // namespace
