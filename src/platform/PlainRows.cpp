@@ -21,10 +21,17 @@ void PlainRows::trim(Run& run, int left, int right) {
     }
 }
 
-void PlainRows::filled(Run& run, int left, int right, uint32_t color) {
-    trim(run, left, right);
-    if (right - left >= run.width()) {
-        run = Run{left, right, color};
+bool PlainRows::joins(const Run& a, const Run& b) {
+    return a.width() > 0 && b.width() > 0 && a.color == b.color && a.left <= b.right &&
+           b.left <= a.right;
+}
+
+void PlainRows::keep(Run& run, const Run& candidate) {
+    if (joins(run, candidate)) {
+        run = Run{std::min(run.left, candidate.left), std::max(run.right, candidate.right),
+                  run.color};
+    } else if (candidate.width() >= run.width()) {
+        run = candidate;
     }
 }
 
@@ -58,17 +65,8 @@ void PlainRows::moved(int top, int bottom, int left, int right, int dy) {
         Run& target = runs_[to];
         trim(target, left, right);
         const Run& part = carried[static_cast<size_t>(row - top)];
-        if (part.width() <= 0) {
-            continue;
-        }
-        // The carried part and what stayed beside it join when they are one colour
-        // and touch.
-        if (target.width() > 0 && target.color == part.color && target.left <= part.right &&
-            part.left <= target.right) {
-            target = Run{std::min(target.left, part.left), std::max(target.right, part.right),
-                         part.color};
-        } else if (part.width() >= target.width()) {
-            target = part;
+        if (part.width() > 0) {
+            keep(target, part);
         }
     }
 }

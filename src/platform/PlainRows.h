@@ -27,20 +27,19 @@ public:
     // that does not hold the colour yet, and remembers the result.
     template <typename Write> void fill(int row, int left, int right, uint32_t color, Write write) {
         Run& known = runs_[row];
-        if (known.width() > 0 && known.color == color && known.left <= right &&
-            left <= known.right) {
+        const Run span{left, right, color};
+        if (joins(known, span)) {
             if (left < known.left) {
                 write(left, known.left);
             }
             if (known.right < right) {
                 write(known.right, right);
             }
-            known.left = left < known.left ? left : known.left;
-            known.right = right > known.right ? right : known.right;
-            return;
+        } else {
+            write(left, right);
+            trim(known, left, right);
         }
-        write(left, right);
-        filled(known, left, right, color);
+        keep(known, span);
     }
 
     // Something other than a fill wrote [left, right) on rows top..bottom.
@@ -52,8 +51,10 @@ public:
 
 private:
     static void trim(Run& run, int left, int right);
-    // Keeps the wider of run (already trimmed by the fill) and the filled span.
-    static void filled(Run& run, int left, int right, uint32_t color);
+    // Whether two runs are one colour and overlap or touch.
+    static bool joins(const Run& a, const Run& b);
+    // Makes run the union of run and candidate when they join, else the wider of them.
+    static void keep(Run& run, const Run& candidate);
 
     std::vector<Run> runs_;
 };
