@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -103,17 +104,14 @@ public:
     // Whether an edit of `row` may have changed the links shown on the row above it.
     bool LinksOfRowAboveMayChange(int row);
     // Where an edit at the caret begins to change the picture, taken before an edit
-    // made without repainting: its row (the row in front when word wrap may cut that
-    // anew), the x from which that row changes, and the row count.
+    // made without repainting: its row, the x from which that row changes, the row
+    // count, and the bytes of the row in front when word wrap may cut that anew (it is
+    // repainted only when they changed).
     struct EditStart {
-        int first = 0;
+        int row = 0;
         int x = 0;
         int rows = 0;
-        // The edited row itself when `first` is the row in front of it, and the bytes
-        // that row had: left alone when they stay the same.
-        int editedRow = 0;
-        int editedX = 0;
-        std::string rowAbove;
+        std::optional<std::string> rowAbove;
     };
     EditStart EditStartAtCaret() const;
     // Where to start repainting a row edited from x on. Links are recognised over the

@@ -214,23 +214,17 @@ void TVelEdit::RedrawEditedRows(int first, int x, int lastChanged, int moved) {
 }
 
 TVelEdit::EditStart TVelEdit::EditStartAtCaret() const {
-    EditStart start;
-    start.first = start.editedRow = CaretLine;
-    start.x = start.editedX = ColumnX(CaretLine, CaretCol) - HorzOffset;
-    start.rows = Strings->Count();
-    if (FWordWrap && start.first > 0 && !HasTerminator(Strings->Get(start.first - 1))) {
+    EditStart start{CaretLine, ColumnX(CaretLine, CaretCol) - HorzOffset, Strings->Count(), {}};
+    if (FWordWrap && CaretLine > 0 && !HasTerminator(Strings->Get(CaretLine - 1))) {
         // Re-wrapping may move text into the row in front.
-        --start.first;
-        start.x = 0;
-        start.rowAbove = Strings->Get(start.first);
+        start.rowAbove = Strings->Get(CaretLine - 1);
     }
     return start;
 }
 
 void TVelEdit::RedrawAfterEdit(const EditStart& start) {
-    const bool aboveKept =
-        start.first < start.editedRow && Strings->Get(start.first) == start.rowAbove;
-    RedrawEditedRows(aboveKept ? start.editedRow : start.first, aboveKept ? start.editedX : start.x,
+    const bool aboveChanged = start.rowAbove && Strings->Get(start.row - 1) != *start.rowAbove;
+    RedrawEditedRows(aboveChanged ? start.row - 1 : start.row, aboveChanged ? 0 : start.x,
                      LastVisibleRowOfLine(CaretLine), Strings->Count() - start.rows);
 }
 
