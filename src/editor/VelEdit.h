@@ -204,7 +204,8 @@ public:
     void CopyToClipboard();
     void CutToClipboard();
     void PasteFromClipboard();
-    void SetClipboardText(std::string_view s);
+    // Answers false (after showing the error) when the clipboard refused the text.
+    bool SetClipboardText(std::string_view s);
 
     // ---- Search state ----
     // The caret moved: the next search starts at the caret and a hit highlight goes.

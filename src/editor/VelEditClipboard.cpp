@@ -5,10 +5,12 @@
 
 namespace lumarik::editor {
 
-void TVelEdit::SetClipboardText(std::string_view s) {
+bool TVelEdit::SetClipboardText(std::string_view s) {
     if (!platform::setClipboardText(s)) {
         ShowError("Error:OC002");
+        return false;
     }
+    return true;
 }
 
 void TVelEdit::CopyToClipboard() {
@@ -22,8 +24,10 @@ void TVelEdit::CutToClipboard() {
     if (FReadOnly) {
         return;
     }
-    CopyToClipboard();
-    if (HasSelection()) {
+    CaretReshow(true);
+    // The selection goes only once the clipboard holds it: a cut larger than the undo
+    // budget would otherwise be lost for good.
+    if (HasSelection() && SetClipboardText(GetSelText())) {
         DeleteSelection(true);
     }
     NotifyChange();

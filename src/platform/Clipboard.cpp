@@ -5,6 +5,7 @@
 #include <QMimeData>
 
 #include <memory>
+#include <utility>
 
 #include "platform/CodePage.h"
 
@@ -20,13 +21,26 @@ std::string_view upToNul(std::string_view s) {
     return s.substr(0, std::min(s.find('\0'), s.size()));
 }
 
-} // namespace
-
-bool setClipboardText(std::string_view bytes) {
+bool writeSystemClipboard(std::unique_ptr<QMimeData> data) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard == nullptr) {
         return false;
     }
+    const QMimeData* handed = data.get();
+    clipboard->setMimeData(data.release());
+    // A clipboard that could not take the data (another program kept the ownership)
+    // neither holds it nor reports us as its owner.
+    return clipboard->mimeData() == handed || clipboard->ownsClipboard();
+}
+
+ClipboardWriter& currentWriter() {
+    static ClipboardWriter writer = writeSystemClipboard;
+    return writer;
+}
+
+} // namespace
+
+bool setClipboardText(std::string_view bytes) {
     bytes = upToNul(bytes);
     auto data = std::make_unique<QMimeData>();
     data->setData(kCodePageMime, QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
@@ -35,8 +49,7 @@ bool setClipboardText(std::string_view bytes) {
     // Other programs here expect LF line breaks.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     data->setText(text);
-    clipboard->setMimeData(data.release());
-    return true;
+    return currentWriter()(std::move(data));
 }
 
 std::optional<std::string> clipboardText() {
@@ -58,6 +71,13 @@ std::optional<std::string> clipboardText() {
     text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     const std::string bytes = CodePage::ansi().fromUnicode(text.toStdU16String());
     return std::string(upToNul(bytes));
+}
+
+ScopedClipboardWriter::ScopedClipboardWriter(ClipboardWriter writer)
+    : previous_(std::exchange(currentWriter(), std::move(writer))) {}
+
+ScopedClipboardWriter::~ScopedClipboardWriter() {
+    currentWriter() = std::move(previous_);
 }
 
 } // namespace lumarik::platform

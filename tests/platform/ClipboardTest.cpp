@@ -2,11 +2,13 @@
 
 #include "editor/VelEditTestSupport.h"
 #include "platform/Clipboard.h"
+#include "platform/MessageReporter.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QTest>
 
 #include <optional>
@@ -111,6 +113,43 @@ TEST(Clipboard, CutMovesTheSelectionAndDoesNothingElse) {
     EXPECT_EQ(changes, 2);
     press(ed.edit, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(ed.edit.Text(), "abc\r\ndef");
+}
+
+TEST(Clipboard, ARefusedCutReportsItAndKeepsTheSelection) {
+    BlockEditor ed;
+    giveFocus(ed.edit);
+    // More than the undo budget: a cut deleted after a failed copy could not come back.
+    ed.edit.SetUndoBuf(16);
+    const std::string text = "keep " + kNihon + std::string(40, 'x') + "\r\nend";
+    ed.showText(text);
+    ASSERT_TRUE(setClipboardText("before"));
+    lumarik::platform::RecordingMessageReporter recorder;
+    const lumarik::platform::ScopedReporter scopedReporter(recorder);
+    int offered = 0;
+    {
+        const lumarik::platform::ScopedClipboardWriter refusing(
+            [&](std::unique_ptr<QMimeData> /*data*/) {
+                ++offered;
+                return false;
+            });
+        ed.edit.SetSelection(5, 0, 1, 2);
+        press(ed.edit, Qt::Key_X, Qt::ControlModifier);
+        EXPECT_EQ(offered, 1);
+        EXPECT_EQ(ed.edit.Text(), text);
+        EXPECT_TRUE(ed.edit.HasSelection());
+        ASSERT_EQ(recorder.shown.size(), 1U);
+        EXPECT_EQ(recorder.shown[0].text, QStringLiteral("Error:OC002"));
+        // The menu's cut and the edit-control message take the same path.
+        ed.edit.CutToClipboard();
+        EXPECT_EQ(ed.edit.Text(), text);
+        EXPECT_EQ(recorder.shown.size(), 2U);
+    }
+    EXPECT_EQ(clipboardText(), "before");
+    // With the clipboard back the same cut goes through.
+    ed.edit.CutToClipboard();
+    EXPECT_EQ(clipboardText(), kNihon + std::string(40, 'x') + "\r\nen");
+    EXPECT_EQ(ed.edit.Text(), "keep d");
+    EXPECT_EQ(recorder.shown.size(), 2U);
 }
 
 TEST(Clipboard, PasteReplacesTheSelectionAndOneUndoRestoresIt) {
