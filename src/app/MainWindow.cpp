@@ -307,13 +307,9 @@ void TFormEditor::SELECTALL1Click() {
     RichEdit1->SelectAll();
 }
 
-// Commands whose work comes with the search, print, shell and window-frame features;
-// each menu item, button and shortcut already reaches its handler.
-void TFormEditor::PRINT1Click() {}
-void TFormEditor::PRINTERSET1Click() {}
-void TFormEditor::internetClick() {}
+// Commands whose work comes with the search and window-frame features; each menu
+// item, button and shortcut already reaches its handler.
 void TFormEditor::FindNext1Click() {}
-void TFormEditor::HomePageClick() {}
 void TFormEditor::butShadeClick() {}
 void TFormEditor::butMinClick() {}
 void TFormEditor::Image2DblClick() {}

@@ -6,12 +6,14 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
 class QKeyEvent;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QStatusBar;
 class QToolBar;
 
@@ -45,7 +47,8 @@ struct SecondaryWindows {
 // the menu bar, the tool bar, the document editor and the status bar. Construction
 // (MainWindow.cpp), the menu and tool-bar tables (MainWindowMenus.cpp) and the
 // settings read on the first show and written on close (MainWindowSettings.cpp) are
-// kept apart, and so are the file commands (MainWindowFiles.cpp).
+// kept apart, and so are the file commands (MainWindowFiles.cpp), printing
+// (MainWindowPrint.cpp) and the web and mail addresses (MainWindowShell.cpp).
 class TFormEditor : public QWidget {
 public:
     static constexpr int kTitleHeight = 20;
@@ -99,6 +102,14 @@ public:
     // Adds a file to both recent-files lists, FileNameKeep1 first; unset until those
     // lists exist.
     std::function<void(const QString& fileName)> AddRecentFile;
+    // The print dialog, offering the selection only when canPrintSelection: answers
+    // false when the user cancelled. The page and printer setup. Both work on the
+    // shared printer; the real dialogs unless replaced (tests do).
+    std::function<bool(QPrinter& printer, bool canPrintSelection)> PrintDialog1;
+    std::function<void(QPrinter& printer)> PrinterSetupDialog1;
+    // The printer that printing and the printer setup share: what the user sets in
+    // either lasts while the program runs.
+    QPrinter& Printer();
 
     const QString& SettingsPath() const { return options_.settingsPath; }
     QMenu* ActivePopupMenu() const { return activePopup_; }
@@ -205,6 +216,7 @@ private:
     std::vector<QKeySequence> editorShortcuts_;
     // The last name chosen in the save dialog since start-up.
     QString saveDialogFileName_;
+    std::shared_ptr<QPrinter> printer_;
 };
 
 } // namespace lumarik::app

@@ -1,6 +1,7 @@
 #include "app/AppTestSupport.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QMenu>
 #include <QTest>
 
@@ -21,8 +22,22 @@ app::ApplicationWindows startApp(const std::filesystem::path& settings,
     // A modal file dialog would hang the run: both answer as if cancelled.
     windows.FormEditor->OpenDialog1 = [](const QString&) { return QString(); };
     windows.FormEditor->SaveDialog1 = [](const QString&) { return QString(); };
+    windows.FormEditor->PrintDialog1 = [](QPrinter&, bool) { return false; };
+    windows.FormEditor->PrinterSetupDialog1 = [](QPrinter&) {};
     QTest::qWait(1);
     return windows;
+}
+
+OpenedUrls::OpenedUrls(const QStringList& schemes) : schemes_(schemes) {
+    for (const QString& scheme : schemes_) {
+        QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+}
+
+OpenedUrls::~OpenedUrls() {
+    for (const QString& scheme : schemes_) {
+        QDesktopServices::unsetUrlHandler(scheme);
+    }
 }
 
 void closeApp(app::ApplicationWindows& windows) {

@@ -3,7 +3,10 @@
 #include "app/Startup.h"
 #include "support/TempDir.h"
 
+#include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
 
 #include <filesystem>
 #include <iosfwd>
@@ -43,5 +46,25 @@ std::vector<std::string> entryCaptions(const QList<QAction*>& entries);
 
 // The settings file as text, lines ending in CR LF.
 std::string iniText(const std::vector<std::string>& lines);
+
+// Catches every address the program hands to the desktop under the given schemes,
+// instead of a browser or mail program, while it exists.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+
+public:
+    explicit OpenedUrls(const QStringList& schemes = {"http", "https", "mailto", "file", "ftp"});
+    ~OpenedUrls() override;
+    OpenedUrls(const OpenedUrls&) = delete;
+    OpenedUrls& operator=(const OpenedUrls&) = delete;
+
+    std::vector<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls.push_back(url); }
+
+private:
+    QStringList schemes_;
+};
 
 } // namespace lumarik::test
