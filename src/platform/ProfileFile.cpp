@@ -12,11 +12,19 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace lumarik::platform {
 
@@ -77,43 +85,6 @@ std::optional<KeyLine> keyLine(QStringView line) {
     return KeyLine{trimBlanks(line.left(equals)), trimBlanks(line.mid(equals + 1))};
 }
 
-// The first line holding the key in a section of that name (sections of one name
-// count as one, in file order), or -1.
-qsizetype findKey(const QStringList& lines, QStringView section, QStringView key) {
-    bool inSection = false;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (const auto name = sectionName(lines[i])) {
-            inSection = sameName(*name, section);
-        } else if (inSection) {
-            const auto entry = keyLine(lines[i]);
-            if (entry && sameName(entry->key, key)) {
-                return i;
-            }
-        }
-    }
-    return -1;
-}
-
-// Where a new key of the section goes: after the last key line of the first section
-// of that name, or right after its heading when it has none. -1 when there is no such
-// section.
-qsizetype newKeyPosition(const QStringList& lines, QStringView section) {
-    qsizetype position = -1;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (const auto name = sectionName(lines[i])) {
-            if (position >= 0) {
-                break;
-            }
-            if (sameName(*name, section)) {
-                position = i + 1;
-            }
-        } else if (position >= 0 && keyLine(lines[i])) {
-            position = i + 1;
-        }
-    }
-    return position;
-}
-
 void removeSection(QStringList& lines, QStringView section) {
     bool inSection = false;
     QStringList kept;
@@ -142,21 +113,22 @@ QString storedValue(const QString& value) {
     return text;
 }
 
-void writeValue(QStringList& lines, const QString& section, const QString& key,
+void writeValue(QStringList& lines, ProfileIndex& index, const QString& section, const QString& key,
                 const QString& value) {
-    const qsizetype existing = findKey(lines, section, key);
+    const qsizetype existing = index.findKey(section, key);
     if (existing >= 0) {
         const QString spelling = keyLine(lines[existing])->key.toString();
         lines[existing] = spelling + u'=' + value;
         return;
     }
-    const qsizetype position = newKeyPosition(lines, section);
-    if (position >= 0) {
-        lines.insert(position, key + u'=' + value);
-        return;
+    qsizetype position = index.newKeyPosition(section);
+    if (position < 0) {
+        lines.append(u'[' + section + u']');
+        index.addSection(section, lines.size() - 1);
+        position = lines.size();
     }
-    lines.append(u'[' + section + u']');
-    lines.append(key + u'=' + value);
+    lines.insert(position, key + u'=' + value);
+    index.addKey(section, key, position);
 }
 
 QString decodeCodePage(QByteArrayView bytes) {
@@ -164,31 +136,38 @@ QString decodeCodePage(QByteArrayView bytes) {
         CodePage::ansi().toPlainUnicode(std::string_view(bytes.data(), size_t(bytes.size()))));
 }
 
-// The lines of the file, without their line ends (CR LF or LF).
-QStringList decodeLines(const QByteArray& bytes) {
-    QStringList lines;
+// The text of the file: UTF-8 when it is valid UTF-8, otherwise the ANSI code page.
+QString decodeText(const QByteArray& bytes) {
     // The decoder drops a leading byte order mark.
     QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(bytes);
+    QString text = utf8(bytes);
     if (!utf8.hasError()) {
-        lines = text.split(u'\n');
-    } else {
-        // Split on the bytes: LF is never the second byte of a double-byte character,
-        // and a lead byte left without its trail byte then cannot swallow a line end.
-        for (const QByteArrayView line : bytes.split('\n')) {
-            lines.append(decodeCodePage(line));
-        }
+        return text;
     }
-    for (QString& line : lines) {
-        if (line.endsWith(u'\r')) {
-            line.chop(1);
-        }
+    // Decoded line by line: LF is never the second byte of a double-byte character,
+    // and a lead byte left without its trail byte then cannot swallow a line end.
+    QStringList lines;
+    for (const QByteArrayView line : bytes.split('\n')) {
+        lines.append(decodeCodePage(line));
+    }
+    return lines.join(u'\n');
+}
+
+// The lines of a text, without their line ends (CR LF or LF); views into the text.
+std::vector<QStringView> splitLines(QStringView text) {
+    std::vector<QStringView> lines;
+    for (const QStringView line : text.tokenize(u'\n')) {
+        lines.push_back(line.endsWith(u'\r') ? line.chopped(1) : line);
     }
     // The last line end closes the last line; it does not start another one.
-    if (!lines.isEmpty() && lines.back().isEmpty()) {
-        lines.removeLast();
+    if (!lines.empty() && lines.back().isEmpty()) {
+        lines.pop_back();
     }
     return lines;
+}
+
+std::vector<QStringView> viewsOf(const QStringList& lines) {
+    return {lines.begin(), lines.end()};
 }
 
 // The Windows version keeps the ANSI code page for its settings; elsewhere UTF-8
@@ -213,6 +192,68 @@ std::filesystem::path filesystemPath(const QString& path) {
 #else
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 #endif
+}
+
+// The bytes of a settings file. Only a regular file up to kMaxProfileFileSize is read:
+// opening a pipe or a device could block start-up or never reach its end.
+struct ProfileBytes {
+    enum class State { Missing, Read, Refused };
+    State state = State::Missing;
+    QByteArray bytes;
+    QString reason;
+};
+
+ProfileBytes refused(QString reason) {
+    return {ProfileBytes::State::Refused, {}, std::move(reason)};
+}
+
+QString tooLarge() {
+    return QStringLiteral("the settings file is larger than %1 MiB").arg(kMaxProfileFileSize >> 20);
+}
+
+ProfileBytes readProfileBytes(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        return {};
+    }
+    if (!info.isFile()) {
+        return refused(QStringLiteral("not a regular file"));
+    }
+    if (info.size() > kMaxProfileFileSize) {
+        return refused(tooLarge());
+    }
+    QFile file;
+#ifdef _WIN32
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return refused(file.errorString());
+    }
+#else
+    // Checked again on the open file: the name may have been given to a pipe since.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return refused(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return refused(QStringLiteral("not a regular file"));
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refused(file.errorString());
+    }
+#endif
+    // One byte more than allowed tells a file that grew since it was measured.
+    QByteArray bytes = file.read(kMaxProfileFileSize + 1);
+    if (file.error() != QFileDevice::NoError) {
+        return refused(file.errorString());
+    }
+    if (bytes.size() > kMaxProfileFileSize) {
+        return refused(tooLarge());
+    }
+    return {ProfileBytes::State::Read, std::move(bytes), {}};
 }
 
 bool isDecimal(QStringView digits) {
@@ -247,8 +288,9 @@ std::optional<int> parseInt(QStringView text) {
 }
 
 // The value of a key, unquoted and cut to the longest value a read answers.
-std::optional<QString> lookUp(const QStringList& lines, QStringView section, QStringView key) {
-    const qsizetype line = findKey(lines, section, key);
+std::optional<QString> lookUp(const std::vector<QStringView>& lines, const ProfileIndex& index,
+                              QStringView section, QStringView key) {
+    const qsizetype line = index.findKey(section, key);
     if (line < 0) {
         return std::nullopt;
     }
@@ -266,20 +308,110 @@ std::optional<QString> lookUp(const QStringList& lines, QStringView section, QSt
 
 } // namespace
 
-ProfileReader::ProfileReader(QString path) : path_(std::move(path)) {
-    QFile file(path_);
-    if (file.open(QIODevice::ReadOnly)) {
-        lines_ = decodeLines(file.readAll());
+ProfileIndex::ProfileIndex(const std::vector<QStringView>& lines) {
+    Section* current = nullptr;
+    bool firstOfName = false;
+    QString folded;
+    for (qsizetype i = 0; i < qsizetype(lines.size()); ++i) {
+        if (const auto name = sectionName(lines[i])) {
+            foldInto(folded, *name);
+            firstOfName = !sections_.contains(folded);
+            current = &sections_[folded];
+            if (firstOfName) {
+                current->newKeyPosition = i + 1;
+            }
+        } else if (current != nullptr) {
+            if (const auto entry = keyLine(lines[i])) {
+                foldInto(folded, entry->key);
+                current->keys.try_emplace(folded, i);
+                if (firstOfName) {
+                    current->newKeyPosition = i + 1;
+                }
+            }
+        }
     }
 }
 
+size_t ProfileIndex::NameHash::operator()(const QString& name) const noexcept {
+    return qHash(QStringView(name), 0);
+}
+
+void ProfileIndex::foldInto(QString& folded, QStringView name) {
+    // Folds in the buffer's own storage, ASCII names without a table lookup: most
+    // lines name a key already seen, whose folded name then costs no new string.
+    folded.resize(name.size());
+    QChar* out = folded.data();
+    for (const QChar ch : name) {
+        const char16_t unit = ch.unicode();
+        if (unit >= 0x80) {
+            folded = name.toString().toCaseFolded();
+            return;
+        }
+        *out++ = QChar(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit);
+    }
+}
+
+const ProfileIndex::Section* ProfileIndex::section(QStringView name) const {
+    QString folded;
+    foldInto(folded, name);
+    const auto found = sections_.find(folded);
+    return found == sections_.end() ? nullptr : &found->second;
+}
+
+qsizetype ProfileIndex::findKey(QStringView sectionName, QStringView key) const {
+    const Section* found = section(sectionName);
+    if (found == nullptr) {
+        return -1;
+    }
+    QString folded;
+    foldInto(folded, key);
+    const auto line = found->keys.find(folded);
+    return line == found->keys.end() ? -1 : line->second;
+}
+
+qsizetype ProfileIndex::newKeyPosition(QStringView sectionName) const {
+    const Section* found = section(sectionName);
+    return found == nullptr ? -1 : found->newKeyPosition;
+}
+
+void ProfileIndex::addSection(QStringView name, qsizetype headingLine) {
+    QString folded;
+    foldInto(folded, name);
+    sections_[folded].newKeyPosition = headingLine + 1;
+}
+
+void ProfileIndex::addKey(QStringView sectionName, QStringView key, qsizetype line) {
+    // Every line from there on moves down by one; the new line ends its section.
+    for (auto& entry : sections_) {
+        Section& other = entry.second;
+        if (other.newKeyPosition >= line) {
+            ++other.newKeyPosition;
+        }
+        for (auto& keyEntry : other.keys) {
+            if (keyEntry.second >= line) {
+                ++keyEntry.second;
+            }
+        }
+    }
+    QString folded;
+    foldInto(folded, sectionName);
+    Section& target = sections_[folded];
+    foldInto(folded, key);
+    target.keys.insert_or_assign(folded, line);
+    target.newKeyPosition = line + 1;
+}
+
+ProfileReader::ProfileReader(QString path)
+    : path_(std::move(path)), text_(decodeText(readProfileBytes(path_).bytes)),
+      lines_(splitLines(text_)), index_(lines_) {}
+
 QString ProfileReader::readString(QStringView section, QStringView key,
                                   const QString& fallback) const {
-    return lookUp(lines_, section, key).value_or(fallback);
+    return lookUp(lines_, index_, section, key).value_or(fallback);
 }
 
 int ProfileReader::readInt(QStringView section, QStringView key, int fallback) const {
-    const auto value = lookUp(lines_, section, key);
+    const auto value = lookUp(lines_, index_, section, key);
     return value ? parseInt(*value).value_or(fallback) : fallback;
 }
 
@@ -315,24 +447,25 @@ ProfileWriteResult ProfileWriteBatch::commit() const {
     }
 
     // A file that exists but cannot be read must not be replaced by the changes alone.
-    QStringList lines;
-    QFile current(path_);
-    if (current.exists()) {
-        if (!current.open(QIODevice::ReadOnly)) {
-            return failed(current.errorString());
-        }
-        const QByteArray bytes = current.readAll();
-        if (current.error() != QFileDevice::NoError) {
-            return failed(current.errorString());
-        }
-        lines = decodeLines(bytes);
+    const ProfileBytes current = readProfileBytes(path_);
+    if (current.state == ProfileBytes::State::Refused) {
+        return failed(current.reason);
     }
-
+    QStringList lines = [&current] {
+        const QString text = decodeText(current.bytes);
+        QStringList copies;
+        for (const QStringView line : splitLines(text)) {
+            copies.append(line.toString());
+        }
+        return copies;
+    }();
+    ProfileIndex index(viewsOf(lines));
     for (const Change& change : changes_) {
         if (change.key.isEmpty()) {
             removeSection(lines, change.section);
+            index = ProfileIndex(viewsOf(lines));
         } else {
-            writeValue(lines, change.section, change.key, change.value);
+            writeValue(lines, index, change.section, change.key, change.value);
         }
     }
 

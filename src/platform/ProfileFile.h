@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <unordered_map>
 #include <vector>
 
 namespace lumarik::platform {
@@ -14,11 +15,57 @@ namespace lumarik::platform {
 // double quotes. The file is read as UTF-8 when it is valid UTF-8, otherwise as the
 // ANSI code page (CP932), so files from the Windows version keep their text.
 
+// A settings file larger than this, or anything but a regular file (a pipe, a device),
+// reads as empty and is never replaced by a write.
+constexpr qint64 kMaxProfileFileSize = qint64{8} << 20;
+
+// Where the keys of a settings file's lines are, found in one pass so that a read
+// costs a lookup rather than a scan of the file.
+class ProfileIndex {
+public:
+    explicit ProfileIndex(const std::vector<QStringView>& lines);
+
+    // The line holding the key in a section of that name (sections of one name count
+    // as one, in file order; the first line of a key wins), or -1.
+    qsizetype findKey(QStringView section, QStringView key) const;
+    // Where a new key of the section goes: after the last key line of the first
+    // section of that name, or right after its heading when it has none. -1 when there
+    // is no such section.
+    qsizetype newKeyPosition(QStringView section) const;
+
+    // Records a section heading added as the last line.
+    void addSection(QStringView section, qsizetype headingLine);
+    // Records a key line inserted at `line` (the lines from there on move down by one)
+    // as the last key of its section.
+    void addKey(QStringView section, QStringView key, qsizetype line);
+
+private:
+    // Qt's own table hashes with a per-process seed, which costs more than the lookup
+    // saves on a file of a million lines.
+    struct NameHash {
+        size_t operator()(const QString& name) const noexcept;
+    };
+    struct Section {
+        qsizetype newKeyPosition = -1;
+        std::unordered_map<QString, qsizetype, NameHash> keys;
+    };
+
+    // Names match without regard to case: they are stored case-folded.
+    static void foldInto(QString& folded, QStringView name);
+    const Section* section(QStringView name) const;
+
+    std::unordered_map<QString, Section, NameHash> sections_;
+};
+
 // One reading of the settings file, for a group of reads.
 class ProfileReader {
 public:
     // Reads the file now. A missing or unreadable file reads as empty.
     explicit ProfileReader(QString path);
+    ProfileReader(const ProfileReader&) = delete;
+    ProfileReader& operator=(const ProfileReader&) = delete;
+    ProfileReader(ProfileReader&&) = default;
+    ProfileReader& operator=(ProfileReader&&) = default;
 
     const QString& path() const { return path_; }
 
@@ -33,7 +80,10 @@ public:
 
 private:
     QString path_;
-    QStringList lines_;
+    QString text_;
+    // Views into text_, whose buffer a move keeps.
+    std::vector<QStringView> lines_;
+    ProfileIndex index_;
 };
 
 // The result of writing the settings file. On failure the file is as it was before,

@@ -5,15 +5,24 @@
 
 #include <QString>
 
+#include <chrono>
 #include <climits>
 #include <cstddef>
 #include <filesystem>
+#include <future>
 #include <iterator>
 #include <string>
 #include <string_view>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 using lumarik::platform::isWritableFolder;
+using lumarik::platform::kMaxProfileFileSize;
 using lumarik::platform::ProfileReader;
 using lumarik::platform::ProfileWriteBatch;
 using lumarik::platform::settingsFileName;
@@ -179,6 +188,50 @@ TEST(ProfileReader, MissingFileAnswersTheFallbacks) {
     EXPECT_TRUE(reader.readBool(u"status", u"visible", true));
 }
 
+TEST(ProfileReader, OversizedFileReadsAsEmptyAndIsNeverReplaced) {
+    TempDir dir;
+    std::string text = "[window]\r\nheight=300\r\n";
+    text.resize(static_cast<std::size_t>(kMaxProfileFileSize) + 1, ';');
+    const fs::path file = dir.write("lumarik.ini", text);
+    EXPECT_EQ(ProfileReader(qtPath(file)).readInt(u"window", u"height", 500), 500);
+
+    ProfileWriteBatch batch(qtPath(file));
+    batch.writeInt(QStringLiteral("window"), QStringLiteral("height"), 200);
+    const auto result = batch.commit();
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(result.reason.contains(QStringLiteral("larger"))) << result.reason.toStdString();
+    EXPECT_EQ(fs::file_size(file), text.size());
+    EXPECT_EQ(fileCount(dir.path()), 1);
+
+    // At the limit it is still a settings file.
+    text.resize(static_cast<std::size_t>(kMaxProfileFileSize));
+    dir.write("lumarik.ini", text);
+    EXPECT_EQ(ProfileReader(qtPath(file)).readInt(u"window", u"height", 500), 300);
+}
+
+#ifndef _WIN32
+TEST(ProfileReader, PipeReadsAsEmptyWithoutWaitingForAWriter) {
+    TempDir dir;
+    const fs::path pipe = dir.file("lumarik.ini");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    auto read = std::async(std::launch::async, [&pipe] {
+        return ProfileReader(qtPath(pipe)).readInt(u"window", u"height", 500);
+    });
+    if (read.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Let the blocked reader go before failing.
+        ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+        FAIL() << "reading a pipe waits for a writer";
+    }
+    EXPECT_EQ(read.get(), 500);
+
+    ProfileWriteBatch batch(qtPath(pipe));
+    batch.writeInt(QStringLiteral("window"), QStringLiteral("height"), 200);
+    EXPECT_FALSE(batch.commit());
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(ProfileReader(QStringLiteral("/dev/zero")).readInt(u"a", u"b", 7), 7);
+}
+#endif
+
 TEST(ProfileWriteBatch, AddsKeysAtTheEndOfTheirSectionAndSectionsAtTheEndOfTheFile) {
     TempDir dir;
     const fs::path file = dir.write("lumarik.ini", "; settings\r\n"
@@ -189,10 +242,12 @@ TEST(ProfileWriteBatch, AddsKeysAtTheEndOfTheirSectionAndSectionsAtTheEndOfTheFi
                                                    "[Font]\r\n"
                                                    "name=x");
     ProfileWriteBatch batch(qtPath(file));
-    batch.writeInt(QStringLiteral("WINDOW"), QStringLiteral("width"), 600);
+    batch.writeInt(QStringLiteral("WINDOW"), QStringLiteral("width"), 599);
     batch.writeBool(QStringLiteral("Editor"), QStringLiteral("wordwrap"), true);
     batch.writeInt(QStringLiteral("editor"), QStringLiteral("column"), 80);
     batch.writeString(QStringLiteral("Font"), QStringLiteral("size"), QStringLiteral("-10"));
+    // A key added by the batch is found again by a later change of it.
+    batch.writeInt(QStringLiteral("window"), QStringLiteral("Width"), 600);
     ASSERT_TRUE(batch.commit());
 
     ProfileWriteBatch next(qtPath(file));
