@@ -187,7 +187,7 @@ private:
     // The folder a file dialog starts in: the remembered one when it exists, else
     // the given default, else the platform's.
     QString DialogFolder(const QString& fallback) const;
-    // Remembers the folder of a file (with a trailing separator; "" for none).
+    // Remembers the folder of a file, with a trailing separator.
     void WriteOpenDir(const QString& fileName);
     // A file dropped from the desktop (the first of the drop, a local file), taken
     // once the drop has finished.

@@ -67,9 +67,6 @@ QString fullPath(const QString& fileName) {
 }
 
 QString folderOf(const QString& fileName) {
-    if (fileName.isEmpty()) {
-        return {};
-    }
     QString folder = QFileInfo(fileName).absolutePath();
     if (!folder.endsWith(QLatin1Char('/'))) {
         folder += QLatin1Char('/');
@@ -241,7 +238,11 @@ bool TFormEditor::SaveDocumentAs() {
             SetTaskBarTitle(path);
         }
     }
-    WriteOpenDir(saveDialogFileName_);
+    // Before any name was chosen there is no folder to remember: the one remembered
+    // from Open stays.
+    if (!saveDialogFileName_.isEmpty()) {
+        WriteOpenDir(saveDialogFileName_);
+    }
     return saved;
 }
 
