@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/AppTestSupport.h"
+#include "app/CommandLine.h"
 #include "app/OptionDialog.h"
 #include "app/ReplaceWindow.h"
 #include "app/SearchWindow.h"
@@ -212,4 +213,38 @@ TEST_F(MainWindow, FirstShowRunsOnceEvenAfterMinimiseAndRestore) {
     EXPECT_EQ(form.StatusPanels[0]->text(), QStringLiteral("変更"));
     EXPECT_EQ(form.size(), QSize(400, 300));
     closeApp(windows);
+}
+
+TEST(CommandLine, TakesTheFirstOtherArgumentAsTheFileAndNeverRefusesOne) {
+    struct Case {
+        QStringList arguments;
+        QString file;
+        QString settings;
+        QString screenshot;
+    };
+    const Case cases[] = {
+        {{}, "", "", ""},
+        {{"memo.txt", "second.txt"}, "memo.txt", "", ""},
+        {{"-memo.txt"}, "-memo.txt", "", ""},
+        {{"--unknown", "memo.txt"}, "--unknown", "", ""},
+        {{"-h"}, "-h", "", ""},
+        {{"--", "--settings"}, "--settings", "", ""},
+        {{"--settings", "a.ini", "--", "-memo.txt", "b.txt"}, "-memo.txt", "a.ini", ""},
+        {{"memo.txt", "--screenshot", "shot.png", "--settings=a.ini"},
+         "memo.txt",
+         "a.ini",
+         "shot.png"},
+        {{"--screenshot=shot.png", "--", "x.txt"}, "x.txt", "", "shot.png"},
+        {{"memo.txt", "--", "other.txt"}, "memo.txt", "", ""},
+        {{"--settings"}, "", "", ""},
+        {{"--settingsfile", "memo.txt"}, "--settingsfile", "", ""},
+        {{"", "memo.txt"}, "", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const app::CommandLine line = app::parseCommandLine(c.arguments);
+        EXPECT_EQ(line.file, c.file);
+        EXPECT_EQ(line.settingsPath, c.settings);
+        EXPECT_EQ(line.screenshotPath, c.screenshot);
+    }
 }
