@@ -59,11 +59,18 @@ int createExclusive(const fs::path& path) {
 #endif
 }
 
-int syncFile(int fd) {
+// True when the process may write the file, and someone may: a file without any write
+// permission bit is marked read-only, which holds even for the superuser.
+bool isWritableFile(const fs::path& path, fs::perms permissions) {
+    constexpr fs::perms anyWrite =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((permissions & anyWrite) == fs::perms::none) {
+        return false;
+    }
 #ifdef _WIN32
-    return _commit(fd);
+    return _waccess(path.c_str(), 2) == 0;
 #else
-    return ::fsync(fd);
+    return ::access(path.c_str(), W_OK) == 0;
 #endif
 }
 
@@ -77,8 +84,8 @@ int closeFile(int fd) {
 
 } // namespace
 
-SafeFileWriter::SafeFileWriter(fs::path target, WriteFunction write)
-    : target_(std::move(target)), write_(std::move(write)) {}
+SafeFileWriter::SafeFileWriter(fs::path target, WriteFunction write, SyncFunction sync)
+    : target_(std::move(target)), write_(std::move(write)), sync_(std::move(sync)) {}
 
 SafeFileWriter::~SafeFileWriter() {
     discard();
@@ -90,6 +97,14 @@ std::ptrdiff_t SafeFileWriter::systemWrite(int fd, const char* data, std::size_t
     return _write(fd, data, static_cast<unsigned>(chunk));
 #else
     return ::write(fd, data, chunk);
+#endif
+}
+
+int SafeFileWriter::systemSync(int fd) {
+#ifdef _WIN32
+    return _commit(fd);
+#else
+    return ::fsync(fd);
 #endif
 }
 
@@ -113,7 +128,7 @@ bool SafeFileWriter::open() {
     if (exists && !fs::is_regular_file(status)) {
         return fail("not a regular file");
     }
-    if (exists && (status.permissions() & fs::perms::owner_write) == fs::perms::none) {
+    if (exists && !isWritableFile(resolved_, status.permissions())) {
         return fail("the file is read-only");
     }
 
@@ -137,13 +152,29 @@ bool SafeFileWriter::open() {
         return fail(reasonFromErrno(err));
     }
 
-    if (exists) {
-        fs::permissions(temp_, status.permissions() & fs::perms::mask, ec);
-        if (ec) {
-            return fail(ec.message());
-        }
+    return !exists || takeOverAttributes();
+}
+
+bool SafeFileWriter::takeOverAttributes() {
+#ifdef _WIN32
+    std::error_code ec;
+    fs::permissions(temp_, fs::status(resolved_, ec).permissions() & fs::perms::mask, ec);
+    return !ec || fail(ec.message());
+#else
+    struct stat target {};
+    if (::stat(resolved_.c_str(), &target) != 0) {
+        return fail(reasonFromErrno(errno));
+    }
+    // Owner first: giving a file away clears its set-user-ID and set-group-ID bits.
+    // A process that may not give it away keeps at least the group where it may.
+    if (::fchown(fd_, target.st_uid, target.st_gid) != 0) {
+        [[maybe_unused]] const int groupKept = ::fchown(fd_, static_cast<uid_t>(-1), target.st_gid);
+    }
+    if (::fchmod(fd_, target.st_mode & 07777) != 0) {
+        return fail(reasonFromErrno(errno));
     }
     return true;
+#endif
 }
 
 bool SafeFileWriter::write(std::string_view bytes) {
@@ -164,7 +195,7 @@ bool SafeFileWriter::commit() {
     if (fd_ < 0 || !flushBuffer()) {
         return false;
     }
-    if (syncFile(fd_) != 0) {
+    if (sync_(fd_) != 0) {
         return fail(reasonFromErrno(errno));
     }
     const int closed = closeFile(fd_);
@@ -178,7 +209,29 @@ bool SafeFileWriter::commit() {
         return fail(ec.message());
     }
     temp_.clear();
+    return syncFolder();
+}
+
+bool SafeFileWriter::syncFolder() {
+#ifdef _WIN32
     return true;
+#else
+    const fs::path parent = resolved_.parent_path();
+    const fs::path folder = parent.empty() ? fs::path(".") : parent;
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        // A folder the process may write but not read cannot be synced by it.
+        return true;
+    }
+    const int synced = sync_(fd);
+    const int err = errno;
+    closeFile(fd);
+    // EINVAL: the file system keeps no folder to sync.
+    if (synced != 0 && err != EINVAL) {
+        return fail("the folder could not be synced: " + reasonFromErrno(err));
+    }
+    return true;
+#endif
 }
 
 bool SafeFileWriter::writeAll(const char* data, std::size_t size) {

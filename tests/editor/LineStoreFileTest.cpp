@@ -14,6 +14,16 @@
 #include "platform/SafeFileWriter.h"
 #include "support/TempDir.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+#ifdef __linux__
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#endif
+
 using namespace lumarik::editor;
 using lumarik::platform::SafeFileWriter;
 using lumarik::test::readBytes;
@@ -133,6 +143,25 @@ SafeFileWriter::WriteFunction fullAfter(std::size_t limit) {
         return n;
     };
 }
+
+#ifdef __linux__
+// Sets or clears the immutable flag, which no one may write through, the superuser
+// included; false where the file system or the process cannot set it.
+bool setImmutable(const fs::path& file, bool on) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+#endif
 
 } // namespace
 
@@ -447,6 +476,89 @@ TEST_F(LineStoreFile, SaveRefusesWhatItMustNotReplace) {
     EXPECT_FALSE(fs::exists(dir_.file("never.txt")));
     EXPECT_EQ(folderEntries(), (std::vector<std::string>{"folder", "readonly.txt"}));
 }
+
+#ifndef _WIN32
+// Read-only is what the process may not write: the owner's write bit alone does not
+// decide it. The superuser may write a file whose owner may not, but not one that no
+// one may write (no write bit at all) nor an immutable one.
+TEST_F(LineStoreFile, SaveJudgesReadOnlyByWhatTheProcessMayWrite) {
+    TVelStrings store;
+    store.SetTextStr("new\0\0"s);
+
+    const fs::path groupWritable = dir_.write("group.txt", "old");
+    fs::permissions(groupWritable, fs::perms::group_read | fs::perms::group_write);
+    const bool mayWrite = ::access(groupWritable.c_str(), W_OK) == 0;
+    EXPECT_EQ(store.SaveToFile(groupWritable), mayWrite) << store.LastError();
+    EXPECT_EQ(readBytes(groupWritable), mayWrite ? "new" : "old");
+    if (!mayWrite) {
+        EXPECT_NE(store.LastError().find("read-only"), std::string::npos) << store.LastError();
+    }
+
+#ifdef __linux__
+    const fs::path immutable = dir_.write("immutable.txt", "old");
+    if (!setImmutable(immutable, true)) {
+        GTEST_SKIP() << "the immutable flag cannot be set here";
+    }
+    const bool saved = store.SaveToFile(immutable);
+    setImmutable(immutable, false);
+    EXPECT_FALSE(saved);
+    EXPECT_NE(store.LastError().find("read-only"), std::string::npos) << store.LastError();
+    EXPECT_EQ(readBytes(immutable), "old");
+    EXPECT_EQ(folderEntries(), (std::vector<std::string>{"group.txt", "immutable.txt"}));
+#endif
+}
+
+TEST_F(LineStoreFile, SaveKeepsTheOwnerAndGroupWhereTheProcessMay) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only the superuser can give a file to another owner";
+    }
+    TVelStrings store;
+    store.SetTextStr("new\0\0"s);
+    const fs::path target = dir_.write("theirs.txt", "old");
+    ASSERT_EQ(::chown(target.c_str(), 1234, 1235), 0);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                                fs::perms::set_gid);
+
+    ASSERT_TRUE(store.SaveToFile(target)) << store.LastError();
+    struct stat saved {};
+    ASSERT_EQ(::stat(target.c_str(), &saved), 0);
+    EXPECT_EQ(saved.st_uid, 1234u);
+    EXPECT_EQ(saved.st_gid, 1235u);
+    EXPECT_EQ(saved.st_mode & 07777, 02640u);
+    EXPECT_EQ(readBytes(target), "new");
+}
+
+// The file is synced before it takes the old one's place, and the folder after, so
+// that a power cut cannot bring the old file back once the save was reported done.
+TEST_F(LineStoreFile, SaveSyncsTheFileThenTheFolderAndReportsAFailedFolderSync) {
+    const fs::path target = dir_.write("doc.txt", "old");
+    TVelStrings store;
+    store.SetTextStr("new\0\0"s);
+    std::vector<std::string> synced;
+    const auto recordingSync = [&](int fd) {
+        struct stat status {};
+        ::fstat(fd, &status);
+        synced.push_back(S_ISDIR(status.st_mode) ? "folder holding " + readBytes(target) : "file");
+        return SafeFileWriter::systemSync(fd);
+    };
+    SafeFileWriter writer(target, SafeFileWriter::systemWrite, recordingSync);
+    ASSERT_TRUE(store.SaveTo(writer)) << store.LastError();
+    EXPECT_EQ(synced, (std::vector<std::string>{"file", "folder holding new"}));
+
+    SafeFileWriter failingFolder(target, SafeFileWriter::systemWrite, [](int fd) {
+        struct stat status {};
+        ::fstat(fd, &status);
+        if (S_ISDIR(status.st_mode)) {
+            errno = EIO;
+            return -1;
+        }
+        return SafeFileWriter::systemSync(fd);
+    });
+    EXPECT_FALSE(store.SaveTo(failingFolder));
+    EXPECT_NE(store.LastError().find("folder"), std::string::npos) << store.LastError();
+    EXPECT_EQ(folderEntries(), (std::vector<std::string>{"doc.txt"}));
+}
+#endif
 
 TEST_F(LineStoreFile, SaveFollowsLinksAndKeepsPermissions) {
     TVelStrings store;
