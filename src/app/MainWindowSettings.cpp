@@ -29,6 +29,9 @@ constexpr int kDefaultHeight = 500;
 constexpr int kMaxFontSize = 100;
 constexpr int kMinColumn = 10;
 constexpr int kMaxColumn = 1000;
+// Positions are kept this far from the origin at most, beyond every desktop, so that
+// no rectangle's right or bottom edge overflows.
+constexpr int kFarthestPosition = 1 << 24;
 // Enough of the title bar to grab it with the mouse.
 constexpr int kGrabbableWidth = 32;
 constexpr int kGrabbableHeight = 10;
@@ -79,6 +82,8 @@ QRect usableBounds(int left, int top, int width, int height, int titleHeight, in
     const QRect desktop = desktopRect(false);
     width = clampExtent(width, kDefaultWidth, minWidth, desktop.width());
     height = clampExtent(height, kDefaultHeight, minHeight, desktop.height());
+    left = std::clamp(left, -kFarthestPosition, kFarthestPosition);
+    top = std::clamp(top, -kFarthestPosition, kFarthestPosition);
     const QRect title = QRect(left, top, width, titleHeight).intersected(desktopRect(true));
     if (title.width() < std::min(kGrabbableWidth, width) ||
         title.height() < std::min(kGrabbableHeight, titleHeight)) {
@@ -107,9 +112,10 @@ void TFormEditor::ReadSettings() {
     if (!name.isEmpty()) {
         font.Name = name.toStdString();
     }
-    const int size = ini.readInt(u"Font", u"size", sizeFromHeight(font.Height));
+    // In 64 bits: the magnitude of the smallest int does not fit an int.
+    const qint64 size = ini.readInt(u"Font", u"size", sizeFromHeight(font.Height));
     if (std::abs(size) >= 1 && std::abs(size) <= kMaxFontSize) {
-        font.Height = heightFromSize(size);
+        font.Height = heightFromSize(static_cast<int>(size));
     }
     font.Color = readColor(ini, u"Font", u"color", font.Color);
     edit.SetFont(font);

@@ -167,6 +167,15 @@ TEST_F(MainWindowSettings, BadValuesNeverGiveABrokenWindow) {
          }},
         {{"[Font]", "size=-400"},
          [](const app::TFormEditor& form) { EXPECT_EQ(form.RichEdit1->Font().Height, 13); }},
+        {{"[Font]", "size=-2147483648"},
+         [](const app::TFormEditor& form) { EXPECT_EQ(form.RichEdit1->Font().Height, 13); }},
+        {{"[window]", "left=2147483647", "top=2147483647", "width=2147483647", "height=2147483647"},
+         [desktop](const app::TFormEditor& form) {
+             EXPECT_EQ(form.pos(), QPoint(120, 120));
+             EXPECT_LE(form.width(), desktop.width());
+         }},
+        {{"[window]", "left=-2147483648", "top=-2147483648", "width=-2147483648"},
+         [](const app::TFormEditor& form) { EXPECT_EQ(form.pos(), QPoint(120, 120)); }},
         {{"[Font]", "color=16777216", "[back]", "color=-1", "[URL]", "color=0x1000000"},
          [](const app::TFormEditor& form) {
              EXPECT_EQ(form.RichEdit1->Font().Color, editor::clBlack);
