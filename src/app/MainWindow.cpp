@@ -3,10 +3,12 @@
 #include "app/TitlePanel.h"
 #include "components/MenuBar.h"
 #include "editor/VelEdit.h"
+#include "editor/Velstrings.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -23,11 +25,40 @@ namespace {
 const QString kUntitled = QStringLiteral("Untitled.txt");
 const QString kModifiedMark = QStringLiteral("変更");
 constexpr std::array<int, 3> kStatusPanelWidths = {27, 58, 300};
+constexpr int kLinePanel = 1;
 
 QFont windowFont() {
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     return font;
+}
+
+int decimalDigits(int number) {
+    int digits = 1;
+    for (; number >= 10; number /= 10) {
+        ++digits;
+    }
+    return digits;
+}
+
+QString linePanelText(int line) {
+    return QStringLiteral("LINE %1").arg(line);
+}
+
+// The width the line panel needs to show the widest number of that many digits, as a
+// label like it measures it, and never less than its designed width.
+int linePanelWidth(const QLabel& panel, int digits) {
+    const QFontMetrics metrics(panel.font());
+    QChar widest = u'0';
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit) {
+        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest)) {
+            widest = QChar(digit);
+        }
+    }
+    QLabel probe(QStringLiteral("LINE ") + QString(digits, widest));
+    probe.setFont(panel.font());
+    probe.setFrameStyle(panel.frameStyle());
+    return std::max(kStatusPanelWidths[kLinePanel], probe.sizeHint().width());
 }
 
 } // namespace
@@ -136,7 +167,7 @@ void TFormEditor::FormCreate() {
                     AppOnDeactivate();
                 }
             });
-    StatusPanels[1]->setText(QStringLiteral("LINE 1"));
+    StatusPanels[kLinePanel]->setText(linePanelText(1));
     Panel1->Image2->setToolTip(kUntitled);
 }
 
@@ -159,6 +190,8 @@ void TFormEditor::FormShow() {
     RichEdit1->SetSelColor(editor::clBlue);
     ApplyLanguage();
     StatusPanels[0]->clear();
+    // The settings may have wrapped the command-line file into more lines.
+    UpdateLinePanel();
 }
 
 void TFormEditor::closeEvent(QCloseEvent* event) {
@@ -220,7 +253,15 @@ void TFormEditor::RichEdit1Change() {
 }
 
 void TFormEditor::UpdateLinePanel() {
-    StatusPanels[1]->setText(QStringLiteral("LINE %1").arg(RichEdit1->CaretLine + 1));
+    QLabel& panel = *StatusPanels[kLinePanel];
+    panel.setText(linePanelText(RichEdit1->CaretLine + 1));
+    // Wide enough for the document's last line, so that the number is never cut off.
+    const int lastLine = std::max(RichEdit1->Lines().Count(), RichEdit1->CaretLine + 1);
+    const int digits = decimalDigits(lastLine);
+    if (digits != linePanelDigits_) {
+        linePanelDigits_ = digits;
+        panel.setFixedWidth(linePanelWidth(panel, digits));
+    }
 }
 
 void TFormEditor::ApplyLanguage() {

@@ -217,6 +217,8 @@ private:
     // The last name chosen in the save dialog since start-up.
     QString saveDialogFileName_;
     std::shared_ptr<QPrinter> printer_;
+    // The number of digits the line panel's width was set for.
+    int linePanelDigits_ = 1;
 };
 
 } // namespace lumarik::app

@@ -152,6 +152,7 @@ void TFormEditor::New1Click() {
     SetCurFile(kUntitled);
     StatusPanels[0]->clear();
     StatusPanels[2]->setText(kUntitled);
+    UpdateLinePanel();
 }
 
 void TFormEditor::Open1Click() {
@@ -208,6 +209,7 @@ bool TFormEditor::LoadDocument(const QString& fileName) {
     }
     Panel1->Image2->setToolTip(path);
     SetTaskBarTitle(path);
+    UpdateLinePanel();
     return true;
 }
 

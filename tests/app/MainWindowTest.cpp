@@ -167,6 +167,35 @@ TEST_F(MainWindow, StatusPanelsFollowChangesAndKeysButNotClicks) {
     closeApp(windows);
 }
 
+TEST_F(MainWindow, LinePanelFitsTheLastLineAndShowsTheNewDocumentsCaretLine) {
+    std::string text;
+    for (int i = 0; i < 123456; ++i) {
+        text += "\r\n";
+    }
+    writeBytes(dir_.file("long.txt"), text);
+    app::ApplicationWindows windows = startApp(dir_.file("lumarik.ini"));
+    app::TFormEditor& form = *windows.FormEditor;
+    editor::TVelEdit& edit = *form.RichEdit1;
+    QLabel& panel = *form.StatusPanels[1];
+    edit.SetText("one\r\ntwo\r\nthree");
+    QTest::keyClick(&edit, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(panel.text(), QStringLiteral("LINE 3"));
+
+    // Open shows the opened text's caret line, in a panel its last line fits in.
+    form.OpenFile(QString::fromStdString(dir_.file("long.txt").string()));
+    EXPECT_EQ(panel.text(), QStringLiteral("LINE 1"));
+    QTest::keyClick(&edit, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(panel.text(), QStringLiteral("LINE 123457"));
+    EXPECT_GE(panel.contentsRect().width(), panel.sizeHint().width() - 2 * panel.frameWidth());
+    EXPECT_GT(panel.width(), 58);
+
+    // New: line 1 again, in the panel's own width.
+    form.New1Click();
+    EXPECT_EQ(panel.text(), QStringLiteral("LINE 1"));
+    EXPECT_EQ(panel.width(), 58);
+    closeApp(windows);
+}
+
 TEST_F(MainWindow, OpensTheCommandLineFileByItsAbsolutePath) {
     writeBytes(dir_.file("Untitled.txt"), "first line\r\nsecond");
     const QString previous = QDir::currentPath();
