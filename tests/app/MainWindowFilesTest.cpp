@@ -270,6 +270,10 @@ TEST_F(MainWindowFiles, FailedLoadSaysSoAndChangesNothing) {
     recorder_.answers = {MessageButton::No};
     form().Open1Click();
     form().OpenFile(missing);
+    // Too large to hold: refused before the text is touched (a sparse file, no disk).
+    const fs::path huge = dir_.write("huge.txt", "");
+    fs::resize_file(huge, std::uintmax_t{2} << 30);
+    form().OpenFile(qpath(huge));
 
     QStringList errors;
     for (const platform::MessageBoxRequest& box : recorder_.shown) {
@@ -280,7 +284,8 @@ TEST_F(MainWindowFiles, FailedLoadSaysSoAndChangesNothing) {
     }
     EXPECT_EQ(errors, QStringList({missing + QStringLiteral(" を開けませんでした。"),
                                    qpath(dir_.path()) + QStringLiteral(" を開けませんでした。"),
-                                   missing + QStringLiteral(" を開けませんでした。")}));
+                                   missing + QStringLiteral(" を開けませんでした。"),
+                                   qpath(huge) + QStringLiteral(" を開けませんでした。")}));
     EXPECT_EQ(edit().Text(), "edited");
     EXPECT_EQ(form().CurFile, file);
     EXPECT_EQ(form().StatusPanels[2]->text(), file);
@@ -327,6 +332,29 @@ TEST_F(MainWindowFiles, FailedSaveSaysSoKeepsTheMarkAndTheOldFile) {
     EXPECT_FALSE(form().close());
     EXPECT_TRUE(form().isVisible());
     EXPECT_EQ(edit().Text(), "unsaved");
+}
+
+TEST_F(MainWindowFiles, ClosingWithChangesSavesOnYesAndDropsThemOnNo) {
+    const fs::path file = dir_.write("doc.txt", "on disk");
+    form().OpenFile(qpath(file));
+    type("saved at close");
+    recorder_.answers = {MessageButton::Yes};
+    EXPECT_TRUE(form().close());
+    EXPECT_FALSE(form().isVisible());
+    ASSERT_EQ(recorder_.shown.size(), 1u);
+    EXPECT_EQ(recorder_.shown[0].text, qpath(file) + QStringLiteral("を保存しますか?"));
+    EXPECT_EQ(readBytes(file), "saved at close");
+
+    // No: the window closes and the file keeps what it held.
+    app::ApplicationWindows second = startApp(dir_.file("second.ini"));
+    second.FormEditor->OpenFile(qpath(file));
+    second.FormEditor->RichEdit1->SetText("never saved");
+    second.FormEditor->RichEdit1->OnChange(*second.FormEditor->RichEdit1);
+    recorder_.answers = {MessageButton::No};
+    EXPECT_TRUE(second.FormEditor->close());
+    EXPECT_FALSE(second.FormEditor->isVisible());
+    EXPECT_EQ(recorder_.shown.size(), 2u);
+    EXPECT_EQ(readBytes(file), "saved at close");
 }
 
 // Drags the URLs over the editor and drops them there, as the desktop does; answers
