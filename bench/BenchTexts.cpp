@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <iostream>
+#include <vector>
 
 #include "CorpusGenerator.h"
 
@@ -9,10 +11,20 @@ namespace lumarik::bench {
 
 namespace {
 
-uint64_t corpusBytes() {
+int corpusMiB() {
     const char* mb = std::getenv("LUMARIK_BENCH_MB");
     const long value = mb != nullptr ? std::strtol(mb, nullptr, 10) : 100;
-    return static_cast<uint64_t>(value > 0 ? value : 100) * kMiB;
+    return static_cast<int>(value > 0 && value <= 4096 ? value : 100);
+}
+
+uint64_t corpusBytes() {
+    return static_cast<uint64_t>(corpusMiB()) * kMiB;
+}
+
+std::filesystem::path corpusDir() {
+    const char* dir = std::getenv("LUMARIK_BENCH_CORPUS_DIR");
+    return dir != nullptr ? std::filesystem::path(dir)
+                          : std::filesystem::temp_directory_path() / "lumarik_bench_corpus";
 }
 
 } // namespace
@@ -24,6 +36,15 @@ const std::string& MixedText() {
         return GenerateCorpus(options);
     }();
     return text;
+}
+
+const std::filesystem::path& MixedTextFile() {
+    static const std::filesystem::path file = [] {
+        const std::vector<CorpusFile> files = StandardCorpus({corpusMiB()});
+        EnsureCorpus(corpusDir(), {files.front()}, &std::cerr);
+        return corpusDir() / files.front().name;
+    }();
+    return file;
 }
 
 const std::string& SingleLineText() {

@@ -3,7 +3,9 @@
 // line, beside the same keys on a small text; and undoing 10,000 typed characters.
 // Each figure is the editor's own work for one key, its repaint into the control's
 // picture included and the copy of the picture to the screen excluded; median_us is
-// the median key.
+// the median key, max_us the worst. The Type, Enter and BackSpace rows put the text
+// back between keys; the Typing rows type 2,000 characters that stay, as a user
+// types, so the row grows and wraps onto new rows.
 //
 //   build/bench/lumarik_bench_edits            # 100 MiB text, 10 MiB single line
 //   LUMARIK_BENCH_MB=10 build/bench/lumarik_bench_edits
@@ -44,6 +46,9 @@ struct ShownEditor {
 
 enum class Place { Middle, EndOfFirstRow };
 
+// A paragraph typed in one go.
+constexpr int kTypedKeys = 2000;
+
 void placeCaret(editor::TVelEdit& edit, Place place) {
     const int rows = edit.Lines().Count();
     if (place == Place::EndOfFirstRow) {
@@ -78,6 +83,7 @@ void timeKey(benchmark::State& state, const std::string& text, bool wrap, Place 
     if (!times.empty()) {
         state.counters["median_us"] = times[times.size() / 2];
         state.counters["p90_us"] = times[times.size() * 9 / 10];
+        state.counters["max_us"] = times.back();
     }
 }
 
@@ -99,6 +105,10 @@ void BM_BackSpace(benchmark::State& state, const std::string* text, bool wrap, P
 }
 void BM_Enter(benchmark::State& state, const std::string* text, bool wrap, Place place) {
     timeKey(state, *text, wrap, place, enter, backSpace);
+}
+// Typing as a user types: every key stays, so the row grows and wraps onto new rows.
+void BM_Typing(benchmark::State& state, const std::string* text, bool wrap, Place place) {
+    timeKey(state, *text, wrap, place, typeChar, [](editor::TVelEdit&) {});
 }
 
 // 10,000 typed characters taken back one undo at a time.
@@ -138,6 +148,13 @@ void registerKeys() {
                 ->UseManualTime()
                 ->Unit(benchmark::kMicrosecond);
         }
+    }
+    for (const Case& c : cases) {
+        benchmark::RegisterBenchmark((std::string("BM_Typing/") + c.name).c_str(), BM_Typing,
+                                     c.text(), c.wrap, c.place)
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond)
+            ->Iterations(kTypedKeys);
     }
     benchmark::RegisterBenchmark("BM_Undo10000Typed", BM_Undo10000Typed)
         ->Unit(benchmark::kMillisecond)

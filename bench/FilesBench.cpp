@@ -26,7 +26,7 @@
 #include <malloc.h>
 #endif
 
-#include "CorpusGenerator.h"
+#include "BenchTexts.h"
 #include "app/MainWindow.h"
 #include "editor/VelEdit.h"
 #include "editor/Velstrings.h"
@@ -39,25 +39,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace lumarik;
 
-int corpusMiB() {
-    const char* mb = std::getenv("LUMARIK_BENCH_MB");
-    const long value = mb != nullptr ? std::strtol(mb, nullptr, 10) : 100;
-    return static_cast<int>(value > 0 && value <= 4096 ? value : 100);
-}
-
-fs::path corpusDir() {
-    const char* dir = std::getenv("LUMARIK_BENCH_CORPUS_DIR");
-    return dir != nullptr ? fs::path(dir) : fs::temp_directory_path() / "lumarik_bench_corpus";
-}
-
-// The CR LF file of the corpus, written when missing.
 const fs::path& corpusFile() {
-    static const fs::path file = [] {
-        const std::vector<bench::CorpusFile> files = bench::StandardCorpus({corpusMiB()});
-        bench::EnsureCorpus(corpusDir(), {files.front()}, &std::cerr);
-        return corpusDir() / files.front().name;
-    }();
-    return file;
+    return bench::MixedTextFile();
 }
 
 // A folder of this run for the files the saves write; removed at the end.

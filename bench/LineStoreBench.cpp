@@ -9,8 +9,6 @@
 
 #include <fcntl.h>
 #include <malloc.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,9 +35,8 @@
 #include <benchmark/benchmark.h>
 
 #include "CorpusGenerator.h"
+#include "FreshProcess.h"
 #include "editor/Velstrings.h"
-
-extern char** environ; // for posix_spawn
 
 namespace {
 
@@ -48,6 +45,9 @@ using lumarik::bench::BreakBytes;
 using lumarik::bench::CorpusFile;
 using lumarik::bench::kMiB;
 using lumarik::bench::LineBreakStyle;
+using lumarik::bench::ResetPeakMemory;
+using lumarik::bench::RunFreshCopy;
+using lumarik::bench::StatusKiB;
 using lumarik::editor::TVelStrings;
 
 constexpr std::string_view kPeakProbeFlag = "--lumarik-peak-probe";
@@ -328,22 +328,8 @@ struct PeakMemory {
     int64_t GrowthKiB() const { return peakKiB - beforeKiB; }
 };
 
-int64_t StatusKiB(std::string_view key) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.starts_with(key)) {
-            return std::strtoll(line.c_str() + key.size(), nullptr, 10);
-        }
-    }
-    return -1;
-}
-
 int RunPeakProbe(std::string_view what, char splitByte, const fs::path& path) {
-    {
-        std::ofstream clearRefs("/proc/self/clear_refs");
-        clearRefs << "5";
-    }
+    ResetPeakMemory();
     PeakMemory memory;
     memory.beforeKiB = StatusKiB("VmRSS:");
     if (what == kProbeStore) {
@@ -363,50 +349,14 @@ int RunPeakProbe(std::string_view what, char splitByte, const fs::path& path) {
 }
 
 std::optional<PeakMemory> ProbePeak(std::string_view what, char splitByte, const fs::path& path) {
-    std::array<int, 2> pipeEnds{};
-    if (pipe(pipeEnds.data()) != 0) {
-        return std::nullopt;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
-
-    std::string self = fs::read_symlink("/proc/self/exe").string();
-    std::string flag(kPeakProbeFlag);
-    std::string mode(what);
-    std::string split = std::to_string(static_cast<unsigned char>(splitByte));
-    std::string file = path.string();
-    std::array<char*, 6> args = {self.data(),  flag.data(), mode.data(),
-                                 split.data(), file.data(), nullptr};
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, self.c_str(), &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (spawned != 0) {
-        close(pipeEnds[0]);
-        return std::nullopt;
-    }
-    std::string output;
-    std::array<char, 256> buffer{};
-    while (true) {
-        const ssize_t got = read(pipeEnds[0], buffer.data(), buffer.size());
-        if (got > 0) {
-            output.append(buffer.data(), static_cast<size_t>(got));
-        } else if (got == 0 || errno != EINTR) {
-            break;
-        }
-    }
-    close(pipeEnds[0]);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    const std::optional<std::string> output =
+        RunFreshCopy({std::string(kPeakProbeFlag), std::string(what),
+                      std::to_string(static_cast<unsigned char>(splitByte)), path.string()});
+    if (!output) {
         return std::nullopt;
     }
     PeakMemory memory;
-    std::istringstream fields(output);
+    std::istringstream fields(*output);
     if (!(fields >> memory.beforeKiB >> memory.peakKiB)) {
         return std::nullopt;
     }
