@@ -124,12 +124,6 @@ void TFormEditor::BuildComposition() {
     editor::ApplyMainEditorPreset(*RichEdit1);
     RichEdit1->OnChange = [this](editor::TVelEdit&) { RichEdit1Change(); };
     RichEdit1->installEventFilter(this);
-    RichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(RichEdit1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (activePopup_ != nullptr) {
-            activePopup_->exec(RichEdit1->mapToGlobal(at));
-        }
-    });
     bodyLayout->addWidget(RichEdit1, 1);
 
     StatusBar = new QStatusBar(body);
@@ -268,6 +262,7 @@ void TFormEditor::ApplyLanguage() {
     const bool english = INENGLISH->isChecked();
     MenuBar1->SetMenu(english ? MainMenu1 : MainMenu2);
     activePopup_ = english ? PopupMenu1 : PopupMenu2;
+    RichEdit1->SetPopupMenu(activePopup_);
 }
 
 void TFormEditor::SetToolBarShown(bool shown) {

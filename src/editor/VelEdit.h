@@ -27,6 +27,7 @@
 #include "platform/WindowMessages.h"
 
 class QInputMethodEvent;
+class QMenu;
 class QPainter;
 class QScrollBar;
 class QTimer;
@@ -255,6 +256,60 @@ public:
     // The wheel message, delta in whole notches of 120: two line scrolls per notch.
     int MouseWheel(int delta);
 
+    // ---- Mouse, selection by mouse and the text drag (VelEditMouse.cpp, VelEditDrag.cpp) ----
+    using TMouseEvent = std::function<void(TVelEdit&, Qt::MouseButton button,
+                                           Qt::KeyboardModifiers shift, int x, int y)>;
+    using TMouseMoveEvent =
+        std::function<void(TVelEdit&, Qt::KeyboardModifiers shift, int x, int y)>;
+    // source: the control the dragged text comes from. Drops are accepted from this
+    // control only, whatever accept is set to.
+    using TDragOverEvent = std::function<void(TVelEdit&, QObject* source, int x, int y,
+                                              TDragState state, bool& accept)>;
+    using TDragDropEvent = std::function<void(TVelEdit&, QObject* source, int x, int y)>;
+    // target: the control the text was dropped on; null when the drag ended elsewhere.
+    using TEndDragEvent = std::function<void(TVelEdit&, QObject* target, int x, int y)>;
+    // With DragMode manual: the owner may call BeginDrag, or set CanDrag to false to
+    // clear the selection.
+    using TManualStartDragEvent =
+        std::function<void(TVelEdit&, const std::string& SelectStr, bool& CanDrag)>;
+    using TAseikeiEvent = std::function<void(TVelEdit&, bool DeleteF)>;
+
+    // Moves the caret to the character under a client point, remembering the old caret
+    // as the selection's drawn end; scrolls sideways by thirds of the text area until
+    // the caret is in view. A point left of the text (beyond a few pixels) is column 0
+    // with the view scrolled fully left.
+    void CaretFromPoint(int x, int y);
+    // Starts dragging the selected text; it ends at the next release of the left button.
+    void BeginDrag();
+    // One auto-scroll step, run by the control's 40 ms timer.
+    void TimerTick();
+    // The menu the right button shows, not owned; null for none.
+    QMenu* PopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(QMenu* menu) { FPopupMenu = menu; }
+
+    TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
+    NotifyEvent OnClick;
+    NotifyEvent OnDblclick;
+    NotifyEvent OnStartDrag;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+    TManualStartDragEvent OnManualStartDrag;
+    NotifyEvent OnEnter;
+    NotifyEvent OnExit;
+    // Published for hosts that assign it; the control never raises it.
+    TAseikeiEvent OnAseikei;
+
+    // 0 none, -1 up, 1 down, -2 left, 2 right: where the timer scrolls while the
+    // pointer is held outside the text area.
+    int16_t AutoScrollDirection = 0;
+    // The pointer as the last move seen while selecting or dragging.
+    QPoint LastPointerPoint;
+    // The selection's drawn end when the drag started.
+    TextPos DragOrigin;
+
     // ---- Caret and scroll bars ----
     void UpdateCaretPos();
     bool UpdateVertScrollBar();
@@ -416,6 +471,11 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     // The parameters the word wrap needs, from the current properties and metrics.
@@ -486,6 +546,28 @@ private:
     void RowsSplitOrJoined(int line, int col, int moved);
     QColor ToQColor(TColor c) const;
 
+    // Mouse and the text drag (VelEditMouse.cpp, VelEditDrag.cpp).
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at, QPoint global);
+    // The move processing: extends a mouse selection or moves a drag's drop point, or
+    // sets the auto-scroll direction when the point is outside the text area.
+    void PointerMoved(int x, int y);
+    void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint at);
+    // A left press at the gutter selects the row under it, its line break included.
+    void SelectGutterRow();
+    // Whether a position lies in a selection that is not empty, its ends included.
+    bool InsideSelection(TextPos pos) const;
+    // The end of a mouse selection or drag that the focus loss cut short.
+    void ReleasePointer();
+    void DragMovedTo(QPoint at);
+    // Ctrl switches the drag to copying while it is held; Esc cancels the drag.
+    void DragKey(const QKeyEvent& event, bool press);
+    void EndDrag(QPoint at, Qt::KeyboardModifiers shift);
+    // Ends a drag that drops nothing: the selection and the caret return.
+    void CancelDrag(QPoint at);
+    void DropSelectedText(bool copy);
+    void FinishDrag();
+    void ShowDragCursor();
+
     // Properties.
     bool FCaretScrollFix = false;
     int FTopMargin = 4;
@@ -517,6 +599,13 @@ private:
     bool FSingleByteMode = false;
     TDragMode FDragMode = TDragMode::dmAutomatic;
     int FDragCursor = 1;
+    QMenu* FPopupMenu = nullptr;
+    // Mouse and drag state.
+    bool savedScrollFix_ = false;
+    int savedDragCursor_ = 1;
+    bool clickPending_ = false;
+    bool dragOverControl_ = false;
+    QPoint pointerAt_;
 
     std::unique_ptr<TVelStrings> Strings;
     mutable LogicalLineIndex LineIndex;

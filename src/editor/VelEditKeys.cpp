@@ -241,6 +241,12 @@ void TVelEdit::ImeReconvert() {
 }
 
 void TVelEdit::keyPressEvent(QKeyEvent* event) {
+    // During a drag the keys only switch between moving and copying, or cancel it.
+    if (Dragging) {
+        DragKey(*event, true);
+        event->accept();
+        return;
+    }
     int key = event->key();
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     if (OnKeyDown) {
@@ -278,6 +284,10 @@ void TVelEdit::keyPressEvent(QKeyEvent* event) {
 
 void TVelEdit::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
+    if (Dragging) {
+        DragKey(*event, false);
+        return;
+    }
     // A held key repeats without being released.
     if (event->isAutoRepeat()) {
         return;

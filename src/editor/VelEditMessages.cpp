@@ -69,6 +69,12 @@ bool ownsFocusReason(const QFocusEvent& event) {
     return event.reason() != Qt::PopupFocusReason && event.reason() != Qt::MenuBarFocusReason;
 }
 
+// Switching to another window and back leaves the control the window's active one:
+// that is no enter or exit.
+bool changesActiveControl(const QFocusEvent& event) {
+    return event.reason() != Qt::ActiveWindowFocusReason;
+}
+
 } // namespace
 
 platform::MessageResult TVelEdit::handleMessage(platform::MessageId message,
@@ -191,13 +197,21 @@ void TVelEdit::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
     if (ownsFocusReason(*event)) {
         GainFocus();
+        if (changesActiveControl(*event) && OnEnter) {
+            OnEnter(*this);
+        }
     }
 }
 
 void TVelEdit::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
     if (ownsFocusReason(*event)) {
+        // A selection or drag whose button release will not come here ends now.
+        ReleasePointer();
         LoseFocus();
+        if (changesActiveControl(*event) && OnExit) {
+            OnExit(*this);
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "editor/EditControlMessages.h"
+#include "platform/Cursors.h"
 #include "platform/SystemMetrics.h"
 
 namespace lumarik::editor {
@@ -38,9 +39,16 @@ TVelEdit::TVelEdit(QWidget* parent)
     VertBar->setVisible(FVertScrollBar);
     HorzBar->setVisible(FHorzScrollBar);
 
+    // Runs from construction on; the focus switches it off and on again.
     Timer = new QTimer(this);
     Timer->setTimerType(Qt::CoarseTimer);
     Timer->setInterval(40);
+    connect(Timer, &QTimer::timeout, this, [this] { TimerTick(); });
+    Timer->start();
+    // Pointer moves reach the control with no button held, too.
+    setMouseTracking(true);
+    platform::setCursorSlot(1, platform::loadCursorResource("DragCur1"));
+    platform::setCursorSlot(2, platform::loadCursorResource("DragCur2"));
 
     MsgChange = platform::registerWindowMessage(messages::kChangeMessageName);
     MsgMoveCaret = platform::registerWindowMessage(messages::kMoveCaretMessageName);

@@ -23,6 +23,8 @@ constexpr TColor InvertColor(TColor c) {
 enum class TLineSizeUnit { uPercent, uPixel };
 enum class TBorderStyle { bsNone, bsSingle };
 enum class TDragMode { dmManual, dmAutomatic };
+// Where a drag stands towards a control it passes over.
+enum class TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 
 // The editor's font as its host describes it. Height follows the old convention:
 // positive = character height in pixels, negative = cell height (the control hands
