@@ -162,11 +162,16 @@ void TVelEdit::PointerMoved(int x, int y) {
             SelDrawnEndLine = SelEndLine;
         } else {
             // Dragging down from a row selected at the gutter takes whole rows.
+            const int oldAnchorCol = SelAnchorCol;
             if (x < TextLeft && CaretLine == SelAnchorLine + 1) {
                 SelAnchorCol = 0;
             }
             SelActive = true;
             MoveSelectionEnd(CaretCol, CaretLine);
+            // The anchor's row now shows selected from its start.
+            if (SelAnchorCol != oldAnchorCol) {
+                RedrawTextBetween({0, SelAnchorLine}, {oldAnchorCol, SelAnchorLine});
+            }
         }
         UpdateCaretPos();
     }
