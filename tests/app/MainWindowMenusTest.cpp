@@ -3,6 +3,7 @@
 #include "app/AppTestSupport.h"
 #include "app/SearchWindow.h"
 #include "components/MenuBar.h"
+#include "editor/VelEdit.h"
 #include "platform/MessageReporter.h"
 
 #include <QAction>
@@ -171,11 +172,13 @@ TEST_F(MainWindowMenus, LanguageSwitchSwapsTheBarAndThePopupBothWays) {
     EXPECT_TRUE(form().INENGLISH->isChecked());
     EXPECT_EQ(entryCaptions(form().MenuBar1->actions()), kEnglishEntries);
     EXPECT_EQ(form().ActivePopupMenu(), form().PopupMenu1);
+    EXPECT_EQ(form().RichEdit1->PopupMenu(), form().PopupMenu1);
 
     form().INENGLISH->trigger();
     EXPECT_FALSE(form().INENGLISH->isChecked());
     EXPECT_EQ(entryCaptions(form().MenuBar1->actions()), kJapaneseEntries);
     EXPECT_EQ(form().ActivePopupMenu(), form().PopupMenu2);
+    EXPECT_EQ(form().RichEdit1->PopupMenu(), form().PopupMenu2);
 
     // "IN &ENGLISH" in the Japanese option menu switches back.
     form().MainMenu2->actions().at(3)->menu()->actions().constLast()->trigger();

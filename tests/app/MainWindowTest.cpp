@@ -10,7 +10,9 @@
 #include "components/MenuBar.h"
 #include "editor/VelEdit.h"
 #include "platform/MessageReporter.h"
+#include "platform/WindowMessages.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QStatusBar>
@@ -157,9 +159,27 @@ TEST_F(MainWindow, StatusPanelsFollowChangesAndKeysButNotClicks) {
     edit.CaretLine = 5;
     QTest::keyRelease(&edit, Qt::Key_Shift);
     EXPECT_EQ(form.StatusPanels[1]->text(), QStringLiteral("LINE 6"));
-    edit.CaretLine = 7;
-    QTest::mouseClick(&edit, Qt::LeftButton, {}, QPoint(40, 40));
+    // A click moves the caret and tells every window so, but not the line panel; the
+    // next key does.
+    struct Recorder : platform::MessageTarget {
+        platform::MessageResult handleMessage(platform::MessageId msg, platform::WParam,
+                                              platform::LParam lParam) override {
+            if (msg == platform::registerWindowMessage("WM_TVELEDIT_MOVECARET")) {
+                received.push_back(lParam);
+            }
+            return 0;
+        }
+        std::vector<platform::LParam> received;
+    } recorder;
+    const platform::TopLevelMessageRegistration registration(recorder);
+    QTest::mouseClick(&edit, Qt::LeftButton, {},
+                      QPoint(edit.TextLeft + 1, edit.TopMargin() + 2 * edit.LinePitch + 1));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit.CaretLine, 2);
+    EXPECT_EQ(recorder.received, std::vector<platform::LParam>{2 << 16});
     EXPECT_EQ(form.StatusPanels[1]->text(), QStringLiteral("LINE 6"));
+    QTest::keyClick(&edit, Qt::Key_Down);
+    EXPECT_EQ(form.StatusPanels[1]->text(), QStringLiteral("LINE 4"));
 
     ASSERT_TRUE(edit.OnChange);
     edit.OnChange(edit);

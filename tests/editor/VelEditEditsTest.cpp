@@ -14,6 +14,12 @@
 using namespace lumarik::editor;
 using lumarik::test::BlockEditor;
 using lumarik::test::describeDifference;
+using lumarik::test::displayOf;
+using lumarik::test::moveTo;
+using lumarik::test::offsetOf;
+using lumarik::test::pointAt;
+using lumarik::test::pressAt;
+using lumarik::test::releaseAt;
 
 namespace {
 
@@ -113,24 +119,6 @@ struct TextModel {
     }
 };
 
-// The display position of a byte offset of the text: the first row that holds it.
-TextPos displayOf(const TVelStrings& rows, size_t offset) {
-    int line = 0;
-    while (line < rows.Count() - 1 && offset >= rows.Get(line).size()) {
-        offset -= rows.Get(line).size();
-        ++line;
-    }
-    return {static_cast<int>(offset), line};
-}
-
-size_t offsetOf(const TVelStrings& rows, int col, int line) {
-    size_t offset = 0;
-    for (int i = 0; i < line; ++i) {
-        offset += rows.Get(i).size();
-    }
-    return offset + static_cast<size_t>(col);
-}
-
 std::vector<std::string> rowsOf(const TVelStrings& rows) {
     std::vector<std::string> all;
     for (int i = 0; i < rows.Count(); ++i) {
@@ -224,7 +212,7 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
         bool inserts = false;
         std::string name;
         const std::vector<size_t> starts = charStarts(model.text);
-        switch (pick(9)) {
+        switch (pick(11)) {
         case 0:
         case 1: {
             const std::string s = randomText(1 + pick(3));
@@ -294,6 +282,67 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
             model.selected = false;
             break;
         }
+        case 8:
+        case 9: {
+            // Select, press on the selection's end and release at a place in view.
+            const bool copy = pick(2) == 0;
+            name = copy ? "drag-copy" : "drag-move";
+            const size_t a = starts[pick(starts.size())];
+            const size_t b = starts[pick(starts.size())];
+            const TextPos anchor = displayOf(ed.edit.Lines(), a);
+            const TextPos end = displayOf(ed.edit.Lines(), b);
+            ed.edit.SetSelection(anchor.col, anchor.line, end.line, end.col);
+            pressAt(ed.edit, pointAt(ed.edit, ed.edit.CaretLine, ed.edit.CaretCol));
+            size_t drop = b;
+            for (int tries = 0; tries < 20; ++tries) {
+                const size_t d = starts[pick(starts.size())];
+                const TextPos at = displayOf(ed.edit.Lines(), d);
+                const QPoint p = pointAt(ed.edit, at.line, at.col);
+                const bool rowShown =
+                    at.line >= ed.edit.TopLine && at.line < ed.edit.TopLine + ed.edit.VisibleLines;
+                const bool xShown = (p.x() > ed.edit.TextLeft || ed.edit.HorzOffset == 0) &&
+                                    p.x() <= ed.edit.TextLeft + ed.edit.TextAreaWidth;
+                if (rowShown && xShown) {
+                    drop = d;
+                    break;
+                }
+            }
+            const TextPos at = displayOf(ed.edit.Lines(), drop);
+            moveTo(ed.edit, pointAt(ed.edit, at.line, at.col));
+            releaseAt(ed.edit, pointAt(ed.edit, at.line, at.col),
+                      copy ? Qt::ControlModifier : Qt::NoModifier);
+            name += "." + std::to_string(std::min(a, b)) + "-" + std::to_string(std::max(a, b)) +
+                    ">" + std::to_string(drop);
+            const size_t from = std::min(a, b);
+            const size_t length = std::max(a, b) - from;
+            const std::string dragged = model.text.substr(from, length);
+            model.selected = false;
+            model.caret = drop;
+            if (length == 0) {
+                // Nothing to drag: the press started a selection instead.
+                model.anchor = a;
+                model.selected = a != drop;
+                break;
+            }
+            if (drop >= from && drop <= from + length) {
+                break; // dropped on itself: nothing changes
+            }
+            if (copy) {
+                if (deletedSelectionAt != drop) {
+                    history.push_back({before, deletedSelectionAt});
+                }
+            } else {
+                // Two undo steps: the removal, then the insertion.
+                history.push_back({before, deletedSelectionAt});
+                model.text.erase(from, length);
+                history.push_back({model.text, std::nullopt});
+                drop = drop < from ? drop : drop - length;
+            }
+            deletedSelectionAt.reset();
+            model.text.insert(drop, dragged);
+            model.caret = drop + length;
+            break;
+        }
         default:
             name = "undo";
             if (!history.empty()) {
@@ -311,7 +360,8 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
         const std::string where = "step " + std::to_string(step) + " (" + name + "): " + trace;
         inserts = name.starts_with("type") || name == "enter" || name == "tab";
         // Typing over the same bytes changes nothing but is still an undo step.
-        if (name != "undo" && (inserts || model.text != before)) {
+        const bool dragged = name.starts_with("drag");
+        if (name != "undo" && !dragged && (inserts || model.text != before)) {
             // Inserting where a selection was just deleted is one step with the deletion.
             const size_t insertedAt = hadSelection ? selectionStart : caretBefore;
             // Overwriting records the bytes typed over, and the insertion joins that.
@@ -329,7 +379,7 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
             }
         }
         if (name.starts_with("type") || name == "enter" || name == "tab" || name == "delete" ||
-            name == "backspace") {
+            name == "backspace" || (dragged && !model.selected)) {
             model.selected = false;
             model.anchor = model.caret;
         }

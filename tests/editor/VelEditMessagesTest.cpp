@@ -250,6 +250,10 @@ TEST(VelEditMessages, CaretPositionMessagesPackClampedHalves) {
     send(small.edit, setPos, 0, LParam(9 + (50 << 16)));
     EXPECT_EQ(small.edit.CaretLine, 1);
     EXPECT_EQ(small.edit.CaretCol, 2);
+    // The halves are unsigned: 0xFFFF is a line far past the end, never line -1.
+    send(small.edit, setPos, 0, LParam(0xFFFF8000u));
+    EXPECT_EQ(small.edit.CaretLine, 1);
+    EXPECT_EQ(small.edit.CaretCol, 2);
 }
 
 TEST(VelEditMessages, CaretMovesReachTopLevelWindowsAfterTheEventLoop) {

@@ -17,6 +17,7 @@ using lumarik::test::inkBounds;
 using lumarik::test::PixelSet;
 using lumarik::test::pixelsOf;
 using lumarik::test::qColor;
+using lumarik::test::RealFontEditor;
 using lumarik::test::rowsWith;
 
 namespace {
@@ -715,23 +716,6 @@ TEST(VelEditPaint, AScrolledRowShowsTheSamePixelsShifted) {
                         "scrolled by " + std::to_string(scroll));
     }
 }
-
-namespace {
-
-// The main editor's set-up with the real font, shown off screen.
-struct RealFontEditor {
-    RealFontEditor() {
-        ApplyMainEditorPreset(edit);
-        edit.SetVertScrollBar(false);
-        edit.SetHorzScrollBar(false);
-        edit.resize(700, 200);
-        edit.show();
-        edit.RefreshLayout();
-    }
-    TVelEdit edit;
-};
-
-} // namespace
 
 TEST(VelEditRealFont, DoubleByteCharactersAreTwoCellsWide) {
     RealFontEditor ed;

@@ -13,6 +13,9 @@
 using namespace lumarik::editor;
 using lumarik::test::BlockEditor;
 using lumarik::test::describeDifference;
+using lumarik::test::moveTo;
+using lumarik::test::pressAt;
+using lumarik::test::releaseAt;
 
 namespace {
 
@@ -224,8 +227,9 @@ TEST(VelEditScroll, TheGutterWidensInStepsOfTenAndStaysWide) {
 
 namespace {
 
-// Runs random scrolls and caret moves; after each, once pending repaints ran, the
-// picture must equal a fresh full repaint of the same state.
+// Runs random scrolls, caret moves and mouse selections (the pointer held anywhere,
+// inside or outside the control, for a few timer ticks); after each, once pending
+// repaints ran, the picture must equal a fresh full repaint of the same state.
 void expectFreshPictureAfterRandomMoves(BlockEditor& ed, unsigned seed) {
     ed.edit.SetHorzScrollBar(true);
     ed.edit.SetColumn(30);
@@ -239,7 +243,7 @@ void expectFreshPictureAfterRandomMoves(BlockEditor& ed, unsigned seed) {
     std::mt19937 random(seed);
     for (int step = 0; step < 200; ++step) {
         const int count = ed.edit.Lines().Count();
-        switch (random() % 6) {
+        switch (random() % 8) {
         case 0:
             ed.edit.VertScroll(static_cast<int>(random() % 9), static_cast<int>(random() % 200));
             break;
@@ -247,6 +251,10 @@ void expectFreshPictureAfterRandomMoves(BlockEditor& ed, unsigned seed) {
             ed.edit.HorzScroll(static_cast<int>(random() % 6), static_cast<int>(random() % 400));
             break;
         case 2:
+            // Callers place the caret this way only once a selection is gone.
+            if (ed.edit.HasSelection()) {
+                ed.edit.ClearSelection();
+            }
             ed.edit.SetCaret(static_cast<int>(random() % 60), static_cast<int>(random() % count),
                              random() % 2 == 0 ? 0 : 2, true, true);
             break;
@@ -257,6 +265,21 @@ void expectFreshPictureAfterRandomMoves(BlockEditor& ed, unsigned seed) {
         case 4:
             ed.edit.MouseWheel(static_cast<int>(random() % 5) * 120 - 240);
             break;
+        case 5:
+        case 6: {
+            const auto anywhere = [&] {
+                return QPoint(static_cast<int>(random() % 480) - 40,
+                              static_cast<int>(random() % 280) - 40);
+            };
+            pressAt(ed.edit, QPoint(static_cast<int>(random() % 400), 40));
+            const QPoint to = anywhere();
+            moveTo(ed.edit, to);
+            for (unsigned tick = random() % 8; tick > 0; --tick) {
+                ed.edit.TimerTick();
+            }
+            releaseAt(ed.edit, to);
+            break;
+        }
         default:
             ed.edit.MoveCaretLines(static_cast<int>(random() % 21) - 10);
             break;

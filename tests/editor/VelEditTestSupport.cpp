@@ -3,6 +3,7 @@
 #include "platform/GlyphPainter.h"
 
 #include <QCoreApplication>
+#include <QTest>
 
 #include <sstream>
 
@@ -32,6 +33,39 @@ void BlockEditor::showText(std::string_view text) {
     edit.RedrawAll();
 }
 
+RealFontEditor::RealFontEditor() {
+    ApplyMainEditorPreset(edit);
+    edit.SetVertScrollBar(false);
+    edit.SetHorzScrollBar(false);
+    edit.resize(700, 200);
+    edit.show();
+    edit.RefreshLayout();
+}
+
+QPoint pointAt(const editor::TVelEdit& edit, int line, int col) {
+    return {edit.TextLeft - edit.HorzOffset + edit.ColumnX(line, col),
+            edit.TopMargin() + (line - edit.TopLine) * edit.LinePitch + edit.LinePitch / 2};
+}
+
+void pressAt(editor::TVelEdit& edit, QPoint at, Qt::KeyboardModifiers modifiers) {
+    QTest::mousePress(&edit, Qt::LeftButton, modifiers, at);
+}
+
+void moveTo(editor::TVelEdit& edit, QPoint at) {
+    QTest::mouseMove(&edit, at);
+}
+
+void releaseAt(editor::TVelEdit& edit, QPoint at, Qt::KeyboardModifiers modifiers) {
+    QTest::mouseRelease(&edit, Qt::LeftButton, modifiers, at);
+}
+
+void dragFromTo(editor::TVelEdit& edit, QPoint from, QPoint to,
+                Qt::KeyboardModifiers releaseModifiers) {
+    pressAt(edit, from);
+    moveTo(edit, to);
+    releaseAt(edit, to, releaseModifiers);
+}
+
 void giveFocus(QWidget& widget) {
     widget.activateWindow();
     widget.setFocus();
@@ -48,6 +82,23 @@ std::vector<std::string> rowsOf(const editor::TVelEdit& edit) {
         rows.push_back(edit.Lines().Get(i));
     }
     return rows;
+}
+
+editor::TextPos displayOf(const editor::TVelStrings& rows, size_t offset) {
+    int line = 0;
+    while (line < rows.Count() - 1 && offset >= rows.Get(line).size()) {
+        offset -= rows.Get(line).size();
+        ++line;
+    }
+    return {static_cast<int>(offset), line};
+}
+
+size_t offsetOf(const editor::TVelStrings& rows, int col, int line) {
+    size_t offset = 0;
+    for (int i = 0; i < line; ++i) {
+        offset += rows.Get(i).size();
+    }
+    return offset + static_cast<size_t>(col);
 }
 
 int BlockEditor::rowTop(int line) const {

@@ -44,6 +44,23 @@ public:
     QRect cells(int line, int first, int count) const;
 };
 
+// The main editor's set-up with the real font, shown off screen without scroll bars.
+struct RealFontEditor {
+    RealFontEditor();
+    editor::TVelEdit edit;
+};
+
+// The client point of a display position: at the column's left edge, half a row down.
+QPoint pointAt(const editor::TVelEdit& edit, int line, int col);
+
+// Left-button presses, moves and releases as the pointer sends them, at client points.
+void pressAt(editor::TVelEdit& edit, QPoint at, Qt::KeyboardModifiers modifiers = {});
+void moveTo(editor::TVelEdit& edit, QPoint at);
+void releaseAt(editor::TVelEdit& edit, QPoint at, Qt::KeyboardModifiers modifiers = {});
+// Press, move and release: a drag from one point to another.
+void dragFromTo(editor::TVelEdit& edit, QPoint from, QPoint to,
+                Qt::KeyboardModifiers releaseModifiers = {});
+
 // Gives the editor (or another widget) the keyboard focus, as a click would.
 void giveFocus(QWidget& widget);
 
@@ -51,6 +68,11 @@ using Pos = std::pair<int, int>; // line, column
 Pos caretOf(const editor::TVelEdit& edit);
 // The editor's display rows, as stored.
 std::vector<std::string> rowsOf(const editor::TVelEdit& edit);
+
+// The display position of a byte offset of the text: the first row that holds it.
+editor::TextPos displayOf(const editor::TVelStrings& rows, size_t offset);
+// The byte offset in the text of a display position.
+size_t offsetOf(const editor::TVelStrings& rows, int col, int line);
 
 using PixelSet = std::set<std::pair<int, int>>;
 
