@@ -1,7 +1,7 @@
 // Times word wrap, position conversion and repainting on big generated texts, each
 // beside a read-and-split baseline of the same text in the same run; and caret,
-// point-to-column, selection and repaint steps at the end of a 10 MiB row beside the
-// same steps at the end of a short row.
+// point-to-column, selection, pointer-drag and repaint steps at the end of a 10 MiB row
+// beside the same steps at the end of a short row.
 //
 //   build/bench/lumarik_bench_editor            # 100 MiB text, 10 MiB single line
 //   LUMARIK_BENCH_MB=10 build/bench/lumarik_bench_editor
@@ -9,11 +9,15 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QMouseEvent>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "BenchStats.h"
 #include "BenchTexts.h"
 #include "editor/LogicalLineIndex.h"
 #include "editor/RowPositions.h"
@@ -250,6 +254,59 @@ void repaintAtRowEnd(benchmark::State& state, const std::string& text) {
     state.counters["HorzOffset"] = shown.edit.HorzOffset;
 }
 
+// The left button pressed at `anchor` on the caret's row, in view, and the pointer
+// moved back and forth between two columns, as dragging out a selection does: hit
+// test, caret and repaint of the selection's end. Reports the median and the slowest
+// single move beside the mean.
+void pointerDrag(benchmark::State& state, editor::TVelEdit& edit, int anchor,
+                 const int (&cols)[2]) {
+    QCoreApplication::processEvents();
+    const int line = edit.CaretLine;
+    const auto send = [&](QEvent::Type type, int col, Qt::MouseButton button,
+                          Qt::MouseButtons held) {
+        const QPointF at(edit.TextLeft - edit.HorzOffset + edit.ColumnX(line, col),
+                         edit.TopMargin() + (line - edit.TopLine) * edit.LinePitch + 2);
+        QMouseEvent event(type, at, edit.mapToGlobal(at), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(&edit, &event);
+    };
+    send(QEvent::MouseButtonPress, anchor, Qt::LeftButton, Qt::LeftButton);
+    std::vector<double> micros;
+    int step = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        send(QEvent::MouseMove, cols[++step % 2], Qt::NoButton, Qt::LeftButton);
+        micros.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+                .count());
+    }
+    if (!edit.SelActive || edit.SelEndCol != cols[step % 2] || edit.SelAnchorCol != anchor) {
+        state.SkipWithError("the pointer missed the columns");
+    }
+    send(QEvent::MouseButtonRelease, cols[step % 2], Qt::LeftButton, Qt::NoButton);
+    state.counters["median_us"] = bench::Median(micros);
+    state.counters["worst_us"] = *std::max_element(micros.begin(), micros.end());
+}
+
+void pointerDragMiddle(benchmark::State& state, const std::string& text) {
+    ShownEditor shown(text, true);
+    const int line = middleLine(shown.edit);
+    shown.edit.MoveCaretTo(10, line, 0);
+    const int cols[] = {20, 26};
+    pointerDrag(state, shown.edit, 10, cols);
+}
+
+// The view scrolled to the end of the longest row, and the selection dragged out a few
+// characters before it.
+void pointerDragAtRowEnd(benchmark::State& state, const std::string& text) {
+    ShownEditor shown(text, false);
+    const editor::TextPos end = longestRowEnd(shown.edit);
+    shown.edit.MoveCaretTo(end.col, end.line, 0);
+    const int cols[] = {charactersBefore(shown.edit, end, 10),
+                        charactersBefore(shown.edit, end, 4)};
+    pointerDrag(state, shown.edit, charactersBefore(shown.edit, end, 30), cols);
+    state.counters["row_bytes"] = end.col;
+}
+
 void BM_CaretMove_Small(benchmark::State& state) {
     caretMoves(state, bench::SmallText(), true);
 }
@@ -293,6 +350,18 @@ void BM_SelectionAtRowEnd_Small(benchmark::State& state) {
 void BM_SelectionAtRowEnd_LongRow(benchmark::State& state) {
     selectionAtRowEnd(state, bench::SingleLineText());
 }
+void BM_PointerDrag_Small(benchmark::State& state) {
+    pointerDragMiddle(state, bench::SmallText());
+}
+void BM_PointerDrag_BigWrapped(benchmark::State& state) {
+    pointerDragMiddle(state, bench::MixedText());
+}
+void BM_PointerDragAtRowEnd_Small(benchmark::State& state) {
+    pointerDragAtRowEnd(state, bench::SmallText());
+}
+void BM_PointerDragAtRowEnd_LongRow(benchmark::State& state) {
+    pointerDragAtRowEnd(state, bench::SingleLineText());
+}
 void BM_RepaintAtRowEnd_Small(benchmark::State& state) {
     repaintAtRowEnd(state, bench::SmallText());
 }
@@ -320,6 +389,10 @@ BENCHMARK(BM_ColumnFromX_Small)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ColumnFromX_LongRow)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SelectionAtRowEnd_Small)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_SelectionAtRowEnd_LongRow)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PointerDrag_Small)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PointerDrag_BigWrapped)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PointerDragAtRowEnd_Small)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PointerDragAtRowEnd_LongRow)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RepaintAtRowEnd_Small)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintAtRowEnd_LongRow)->Unit(benchmark::kMillisecond);
 
