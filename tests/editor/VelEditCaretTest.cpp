@@ -21,20 +21,13 @@ using lumarik::platform::TopLevelMessageRegistration;
 using lumarik::platform::WParam;
 using lumarik::test::BlockEditor;
 using lumarik::test::giveFocus;
+using lumarik::test::numberedLines;
 
 namespace {
 
 // "亜" (0x88 0x9F) and "日" (0x93 0xFA): trail bytes with and without a lead value.
 const std::string kA = "\x88\x9F";
 const std::string kNichi = "\x93\xFA";
-
-std::string numberedLines(int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) {
-        text += std::to_string(i) + (i + 1 < n ? "\r\n" : "");
-    }
-    return text;
-}
 
 // A top-level window that records the caret-move messages it receives.
 class CaretMoveRecorder : public MessageTarget {

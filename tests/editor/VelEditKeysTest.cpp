@@ -19,6 +19,7 @@ using namespace lumarik::editor;
 using lumarik::test::BlockEditor;
 using lumarik::test::caretOf;
 using lumarik::test::giveFocus;
+using lumarik::test::numberedLines;
 using lumarik::test::Pos;
 
 namespace {
@@ -61,14 +62,6 @@ void sendKey(TVelEdit& edit, QEvent::Type type, int key, const QString& text = {
 void tap(TVelEdit& edit, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     sendKey(edit, QEvent::KeyPress, key, {}, modifiers);
     sendKey(edit, QEvent::KeyRelease, key, {}, modifiers);
-}
-
-std::string numberedLines(int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) {
-        text += std::to_string(i) + (i + 1 < n ? "\r\n" : "");
-    }
-    return text;
 }
 
 } // namespace

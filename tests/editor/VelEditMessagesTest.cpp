@@ -29,6 +29,7 @@ using lumarik::platform::TopLevelMessageRegistration;
 using lumarik::platform::WParam;
 using lumarik::test::BlockEditor;
 using lumarik::test::giveFocus;
+using lumarik::test::numberedLines;
 
 namespace {
 
@@ -47,14 +48,6 @@ std::array<char, 32> freshBuffer() {
     std::array<char, 32> buffer{};
     buffer.fill(kSentinel);
     return buffer;
-}
-
-std::string numberedLines(int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) {
-        text += std::to_string(i) + (i + 1 < n ? "\r\n" : "");
-    }
-    return text;
 }
 
 } // namespace

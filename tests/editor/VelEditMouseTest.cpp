@@ -21,6 +21,7 @@ using lumarik::test::displayOf;
 using lumarik::test::dragFromTo;
 using lumarik::test::giveFocus;
 using lumarik::test::moveTo;
+using lumarik::test::numberedLines;
 using lumarik::test::offsetOf;
 using lumarik::test::pointAt;
 using lumarik::test::Pos;
@@ -33,14 +34,6 @@ namespace {
 // "亜" (0x88 0x9F), "あいう" (hiragana).
 const std::string kA = "\x88\x9F";
 const std::string kHiragana = "\x82\xA0\x82\xA2\x82\xA4";
-
-std::string numberedLines(int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) {
-        text += std::to_string(i) + (i + 1 < n ? "\r\n" : "");
-    }
-    return text;
-}
 
 Pos anchorOf(const TVelEdit& edit) {
     return {edit.SelAnchorLine, edit.SelAnchorCol};

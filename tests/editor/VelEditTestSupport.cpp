@@ -66,6 +66,14 @@ void dragFromTo(editor::TVelEdit& edit, QPoint from, QPoint to,
     releaseAt(edit, to, releaseModifiers);
 }
 
+std::string numberedLines(int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) {
+        text += std::to_string(i) + (i + 1 < n ? "\r\n" : "");
+    }
+    return text;
+}
+
 void giveFocus(QWidget& widget) {
     widget.activateWindow();
     widget.setFocus();

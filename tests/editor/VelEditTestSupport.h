@@ -61,6 +61,9 @@ void releaseAt(editor::TVelEdit& edit, QPoint at, Qt::KeyboardModifiers modifier
 void dragFromTo(editor::TVelEdit& edit, QPoint from, QPoint to,
                 Qt::KeyboardModifiers releaseModifiers = {});
 
+// Lines "0" to "n-1", broken by CR LF, without a break after the last.
+std::string numberedLines(int n);
+
 // Gives the editor (or another widget) the keyboard focus, as a click would.
 void giveFocus(QWidget& widget);
 
