@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "editor/CompositionLayout.h"
 #include "editor/LinkCarryCache.h"
 #include "editor/LogicalLineIndex.h"
 #include "editor/MarkupRules.h"
@@ -40,8 +41,9 @@ namespace lumarik::editor {
 // and metrics (VelEditLayout.cpp), painting (VelEditPaint.cpp), links and quotes
 // (VelEditLinks.cpp), caret placement (VelEditCaret.cpp), the selection's state
 // (VelEditSelection.cpp), scrolling (VelEditScroll.cpp), Qt events
-// (VelEditEvents.cpp), the selected look (VelEditSelectionPaint.cpp) and window
-// messages, focus and input method (VelEditMessages.cpp).
+// (VelEditEvents.cpp), the selected look (VelEditSelectionPaint.cpp), window
+// messages, focus and input method (VelEditMessages.cpp) and the input method's
+// composition (VelEditComposition.cpp).
 class TVelEdit : public QWidget, public platform::MessageTarget {
 public:
     using NotifyEvent = std::function<void(TVelEdit&)>;
@@ -491,9 +493,19 @@ private:
     bool TakeTabKey(QEvent* event);
     void StartComposition();
     void EndComposition();
-    // Draws the input method's preedit over the picture at the composition point.
+    // The input method's composition (VelEditComposition.cpp): its text, clauses and
+    // cursor as the event gives them.
+    void ReadPreedit(const QInputMethodEvent& event);
+    struct PreeditPicture;
+    // The composition laid out from the composition point, inside the client area.
+    PreeditPicture LayOutPreedit() const;
+    // A row of the composition with its frame.
+    QRect PreeditRowBox(const PreeditPicture& picture, int row) const;
+    // The composition's cursor, as tall as a row of the composition.
+    QRect PreeditCursorRect(const PreeditPicture& picture) const;
+    // Draws the composition over the picture, never into it.
     void PaintPreedit(QPainter& painter) const;
-    // Where the preedit is shown: at the composition point, one row high.
+    // Everything the composition covers (empty without one).
     QRect PreeditRect() const;
     // The line-end arrow of a row whose text ends at x, in the given colour.
     void DrawLineEndArrow(int x, int y, TColor color);
@@ -618,6 +630,9 @@ private:
     QTimer* Timer = nullptr;
     QPoint imePoint_;
     QString preedit_;
+    std::vector<CompositionClause> preeditClauses_;
+    int preeditCursor_ = 0;
+    bool preeditCursorShown_ = true;
     bool created_ = false;
     bool paintPending_ = false;
     // A re-wrap for the latest size is queued (AutoWrap follows resizing once per turn).

@@ -195,17 +195,4 @@ void TVelEdit::RecreateCaret() {
     caret.show();
 }
 
-QVariant TVelEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
-    switch (query) {
-    case Qt::ImEnabled:
-        return !FReadOnly;
-    case Qt::ImCursorRectangle:
-        return QRect(imePoint_, QSize(2, FontHeight));
-    case Qt::ImFont:
-        return canvas_->font();
-    default:
-        return QWidget::inputMethodQuery(query);
-    }
-}
-
 } // namespace lumarik::editor

@@ -93,8 +93,12 @@ void TVelEdit::paintEvent(QPaintEvent* event) {
     for (const QRect& rect : event->region()) {
         painter.drawImage(rect, image, rect);
     }
-    PaintPreedit(painter);
-    platform::Caret::application().paint(painter, this);
+    if (preedit_.isEmpty()) {
+        platform::Caret::application().paint(painter, this);
+    } else {
+        // While composing, the composition shows its own cursor.
+        PaintPreedit(painter);
+    }
 }
 
 void TVelEdit::ShowError(const char* code) const {

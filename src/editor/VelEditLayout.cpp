@@ -208,6 +208,12 @@ void TVelEdit::UpdateViewSize(int width, int height) {
 }
 
 void TVelEdit::SetImeWindow(int x, int y) {
+    if (!preedit_.isEmpty() && imePoint_ != QPoint(x, y)) {
+        // A composition moves with the point.
+        const QRect oldPreedit = PreeditRect();
+        imePoint_ = QPoint(x, y);
+        update(oldPreedit | PreeditRect());
+    }
     imePoint_ = QPoint(x, y);
     if (hasFocus()) {
         QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImFont);

@@ -4,10 +4,7 @@
 #include "editor/VelEdit.h"
 
 #include <QFocusEvent>
-#include <QFontMetrics>
-#include <QInputMethodEvent>
 #include <QKeyEvent>
-#include <QPainter>
 #include <QTimer>
 
 #include <algorithm>
@@ -246,44 +243,6 @@ void TVelEdit::EndComposition() {
     if (OnIMEChanged) {
         OnIMEChanged(*this);
     }
-}
-
-void TVelEdit::inputMethodEvent(QInputMethodEvent* event) {
-    const bool wasComposing = !preedit_.isEmpty();
-    const bool composing = !event->preeditString().isEmpty();
-    if (!wasComposing && composing) {
-        StartComposition();
-    }
-    const QRect oldRect = PreeditRect();
-    preedit_ = event->preeditString();
-    update(oldRect | PreeditRect());
-    if (wasComposing && !composing) {
-        EndComposition();
-    }
-    CommitInput(event->commitString());
-    event->accept();
-}
-
-QRect TVelEdit::PreeditRect() const {
-    if (preedit_.isEmpty()) {
-        return {};
-    }
-    const QFontMetrics metrics(canvas_->font());
-    return {imePoint_, QSize(metrics.horizontalAdvance(preedit_) + 1, FontHeight + 1)};
-}
-
-void TVelEdit::PaintPreedit(QPainter& painter) const {
-    if (preedit_.isEmpty()) {
-        return;
-    }
-    // Drawn over the picture, never into the text: the canvas keeps the text as it is.
-    const QRect box = PreeditRect();
-    painter.fillRect(box, ToQColor(FColor));
-    QFont font = canvas_->font();
-    font.setUnderline(true);
-    painter.setFont(font);
-    painter.setPen(ToQColor(FFont.Color));
-    painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, preedit_);
 }
 
 } // namespace lumarik::editor

@@ -67,6 +67,8 @@ public:
 
     // Metrics of the selected font.
     const FontMetricsInfo& fontMetrics() const;
+    // How the selected font measures and draws, for pictures drawn beside the image.
+    const GlyphPainter& glyphPainter() const { return glyphs(); }
 
     void fillRect(const QRect& rect); // with the brush
     void fillRect(const QRect& rect, QColor color);

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QTest>
+#include <QTextCharFormat>
 
 #include <string>
 #include <utility>
@@ -19,10 +20,16 @@ using lumarik::platform::MessageResult;
 using lumarik::platform::MessageTarget;
 using lumarik::platform::TopLevelMessageRegistration;
 using lumarik::platform::WParam;
+using lumarik::test::allPixels;
 using lumarik::test::BlockEditor;
 using lumarik::test::caretOf;
+using lumarik::test::countPixels;
 using lumarik::test::giveFocus;
+using lumarik::test::PixelSet;
+using lumarik::test::pixelsOf;
 using lumarik::test::Pos;
+using lumarik::test::qColor;
+using lumarik::test::RealFontEditor;
 using lumarik::test::rowsOf;
 
 namespace {
@@ -47,6 +54,44 @@ void commit(TVelEdit& edit, const QString& text) {
     event.setCommitString(text);
     QApplication::sendEvent(&edit, &event);
 }
+
+// The input method's clauses: (start, length), in UTF-16 units.
+using Clauses = std::vector<std::pair<int, int>>;
+constexpr int kNoClause = -1;
+
+// A composition as an input method sends it: its text, the place of its cursor (hidden
+// when `cursor` is negative) and its clauses, each underlined, clause `selected` with
+// a background as the clause being converted.
+void compose(TVelEdit& edit, const QString& text, int cursor, const Clauses& clauses = {},
+             int selected = kNoClause, const QString& commitString = {}) {
+    QList<QInputMethodEvent::Attribute> attributes;
+    attributes.append({QInputMethodEvent::Cursor, std::max(cursor, 0), cursor >= 0 ? 1 : 0});
+    for (int i = 0; i < static_cast<int>(clauses.size()); ++i) {
+        QTextCharFormat format;
+        format.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+        if (i == selected) {
+            format.setBackground(QColor(0xD0, 0xE0, 0xFF));
+        }
+        const auto [start, length] = clauses[static_cast<size_t>(i)];
+        attributes.append({QInputMethodEvent::TextFormat, start, length, format});
+    }
+    QInputMethodEvent event(text, attributes);
+    event.setCommitString(commitString);
+    QApplication::sendEvent(&edit, &event);
+}
+
+// What the control shows, composition included, in the canvas's pixel format.
+QImage screenOf(TVelEdit& edit) {
+    return edit.grab().toImage().convertToFormat(edit.Canvas().image().format());
+}
+
+QRect cursorRectangle(TVelEdit& edit) {
+    return static_cast<QWidget&>(edit).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+}
+
+// "にほんご" and "私は日本語を話す".
+const QString kNihongo = QStringLiteral("\u306B\u307B\u3093\u3054");
+const QString kSentence = QStringLiteral("\u79C1\u306F\u65E5\u672C\u8A9E\u3092\u8A71\u3059");
 
 // Counts the editor's OnChange events and the change messages a top-level window
 // receives from the event loop.
@@ -479,4 +524,215 @@ TEST(VelEditTyping, InputMethodCommitsAreTypedAsCodePageBytes) {
     commit(ed.edit, QStringLiteral("\u65E5"));
     EXPECT_EQ(ed.edit.Text(), kNichi + kA + "!");
     EXPECT_EQ(watch.take(), 0);
+}
+
+TEST(VelEditTyping, TheCompositionShowsTheInputMethodsCursor) {
+    BlockEditor ed;
+    ed.showText("ab");
+    giveFocus(ed.edit);
+    ed.edit.MoveCaretTo(1, 0, 0);
+    const int x0 = ed.cells(0, 1, 1).left();
+    const int top = ed.rowTop(0);
+    const QColor ink = qColor(clBlack);
+    const QColor inverted = qColor(clWhite);
+    constexpr int kWide = 2 * BlockEditor::kCellWidth;
+
+    // Left twice from the end: にほ|んご. The cursor inverts two pixel columns there,
+    // not at the start, and the candidate window is placed at it.
+    compose(ed.edit, kNihongo, 2);
+    QImage screen = screenOf(ed.edit);
+    EXPECT_TRUE(allPixels(screen, QRect(x0 + 2 * kWide, top, 2, 16), inverted));
+    EXPECT_TRUE(allPixels(screen, QRect(x0, top, 2 * kWide, 16), ink));
+    EXPECT_TRUE(allPixels(screen, QRect(x0 + 2 * kWide + 2, top, 2 * kWide - 2, 16), ink));
+    EXPECT_EQ(cursorRectangle(ed.edit).topLeft(), QPoint(x0 + 2 * kWide, top));
+    EXPECT_GE(cursorRectangle(ed.edit).height(), ed.edit.FontHeight);
+
+    // Without a cursor attribute the cursor stands at the end; a hidden one is not drawn.
+    QInputMethodEvent plain(kNihongo, {});
+    QApplication::sendEvent(&ed.edit, &plain);
+    EXPECT_EQ(cursorRectangle(ed.edit).left(), x0 + 4 * kWide);
+    compose(ed.edit, kNihongo, -1);
+    EXPECT_TRUE(allPixels(screenOf(ed.edit), QRect(x0, top, 4 * kWide, 16), ink));
+    EXPECT_EQ(cursorRectangle(ed.edit).left(), x0);
+
+    // A cursor past the end is taken as the end; the composition's end goes back to
+    // the caret.
+    compose(ed.edit, kNihongo, 99);
+    EXPECT_EQ(cursorRectangle(ed.edit).left(), x0 + 4 * kWide);
+    compose(ed.edit, {}, -1);
+    EXPECT_EQ(cursorRectangle(ed.edit).topLeft(), QPoint(x0, top));
+    EXPECT_EQ(ed.edit.Text(), "ab");
+}
+
+TEST(VelEditTyping, EachClauseIsUnderlinedApartAndTheConvertedOneIsSelected) {
+    BlockEditor ed;
+    // A font colour whose inverse, the selected clause's text, is found nowhere else.
+    TEditFont font = ed.edit.Font();
+    font.Color = 0x102030;
+    ed.edit.SetFont(font);
+    ed.showText("");
+    giveFocus(ed.edit);
+    const QColor ink = qColor(0x102030);
+    const QColor selectedInk = qColor(InvertColor(0x102030));
+    const int x0 = ed.cells(0, 0, 1).left();
+    const int top = ed.rowTop(0);
+    constexpr int kWide = 2 * BlockEditor::kCellWidth;
+
+    // 私は|日本語を|話す, the middle clause being converted.
+    compose(ed.edit, kSentence, -1, {{0, 2}, {2, 4}, {6, 2}}, 1);
+    const QImage screen = screenOf(ed.edit);
+    EXPECT_TRUE(allPixels(screen, QRect(x0, top, 2 * kWide, 16), ink));
+    EXPECT_TRUE(allPixels(screen, QRect(x0 + 2 * kWide, top, 4 * kWide, 16), selectedInk));
+    EXPECT_TRUE(allPixels(screen, QRect(x0 + 6 * kWide, top, 2 * kWide, 16), ink));
+    EXPECT_EQ(countPixels(screen, screen.rect(), selectedInk), 4 * kWide * 16);
+
+    // The underline under the characters: one per clause, parted by a gap of two
+    // pixels, two pixels thick under the clause being converted.
+    const auto span = [&](int from, int to, int y) {
+        PixelSet pixels;
+        for (int x = x0 + from * kWide + 1; x < x0 + to * kWide - 1; ++x) {
+            pixels.emplace(x, y);
+        }
+        return pixels;
+    };
+    const int underline = top + ed.edit.FontHeight + 1;
+    PixelSet expected = span(0, 2, underline);
+    expected.merge(span(2, 6, underline));
+    expected.merge(span(6, 8, underline));
+    const QRect below(x0, underline, 8 * kWide, 1);
+    EXPECT_EQ(pixelsOf(screen, below, ink), expected);
+    EXPECT_EQ(pixelsOf(screen, below.translated(0, 1), ink), span(2, 6, underline + 1));
+
+    // With no clauses given, the whole composition is one underlined clause.
+    compose(ed.edit, kNihongo, -1);
+    EXPECT_EQ(pixelsOf(screenOf(ed.edit), QRect(x0, underline, 4 * kWide, 1), ink),
+              span(0, 4, underline));
+}
+
+TEST(VelEditTyping, TheConvertedClauseHasTheSelectionsBackground) {
+    RealFontEditor ed;
+    ed.edit.SetSelColor(0x00C0FF);
+    ed.edit.SetText("");
+    ed.edit.RedrawAll();
+    giveFocus(ed.edit);
+    const QColor background = qColor(0x00C0FF);
+    compose(ed.edit, kSentence, -1, {{0, 2}, {2, 4}, {6, 2}}, 1);
+    const QImage screen = screenOf(ed.edit);
+    // Behind the clause being converted, between its first and last character, and
+    // nowhere else.
+    const int cell = ed.edit.Canvas().textWidth("\x93\xFA");
+    const QRect clause(ed.edit.TextLeft + 2 * cell, ed.edit.TopMargin(), 4 * cell,
+                       ed.edit.FontHeight);
+    const int behindClause = countPixels(screen, clause, background);
+    EXPECT_GT(behindClause, clause.width() * clause.height() / 2);
+    EXPECT_EQ(behindClause, countPixels(screen, screen.rect(), background));
+}
+
+TEST(VelEditTyping, ACompositionIsAlwaysWhollyInView) {
+    BlockEditor ed;
+    // Scroll bars on: what they cover is out of view.
+    ed.edit.SetVertScrollBar(true);
+    ed.edit.SetHorzScrollBar(true);
+    ed.edit.SetWordWrap(false);
+    TEditFont font = ed.edit.Font();
+    font.Color = 0x102030;
+    ed.edit.SetFont(font);
+    ed.showText(std::string(60, 'x') + "\r\n" + lumarik::test::numberedLines(30));
+    giveFocus(ed.edit);
+    const QColor selectedInk = qColor(InvertColor(0x102030));
+    constexpr int kBlock = 2 * BlockEditor::kCellWidth * 16;
+    // Shown as the clause being converted, in a colour of its own, to count its pixels.
+    const auto composeSelected = [&](const QString& text, int cursor) {
+        compose(ed.edit, text, cursor, {{0, static_cast<int>(text.size())}}, 0);
+    };
+
+    // The caret at the end of a row that reaches the view's right edge.
+    QTest::keyClick(&ed.edit, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(&ed.edit, Qt::Key_End);
+    ASSERT_EQ(caretOf(ed.edit), Pos(0, 60));
+    composeSelected(kNihongo, 4);
+    QImage screen = screenOf(ed.edit);
+    EXPECT_EQ(countPixels(screen, screen.rect(), selectedInk), 4 * kBlock);
+    // The candidate window opens at the cursor, inside the view.
+    const QRect cursor = cursorRectangle(ed.edit);
+    EXPECT_TRUE(ed.edit.rect().contains(cursor));
+    EXPECT_EQ(screen.pixelColor(cursor.topLeft() - QPoint(1, 0)), selectedInk);
+    compose(ed.edit, {}, -1);
+
+    // On the last row of the view, a composition longer than a row.
+    QString longer;
+    for (int i = 0; i < 30; ++i) {
+        longer += QChar(0x3042 + 2 * (i % 20));
+    }
+    ed.edit.MoveCaretTo(0, ed.edit.TopLine + ed.edit.VisibleLines - 1, 0);
+    for (const int cursorAt : {0, 15, 30}) {
+        composeSelected(longer, cursorAt);
+        screen = screenOf(ed.edit);
+        // A cursor inside the text inverts two columns of a character.
+        const int inverted = cursorAt < 30 ? 2 * 16 : 0;
+        EXPECT_EQ(countPixels(screen, screen.rect(), selectedInk), 30 * kBlock - inverted)
+            << cursorAt;
+        EXPECT_TRUE(ed.edit.rect().contains(cursorRectangle(ed.edit))) << cursorAt;
+    }
+    compose(ed.edit, {}, -1);
+    EXPECT_EQ(ed.edit.Text().substr(0, 60), std::string(60, 'x'));
+}
+
+TEST(VelEditTyping, TheCompositionCoversWhatFollowsTheCaretInAFramedBox) {
+    BlockEditor ed;
+    ed.showText("abcdefghij");
+    giveFocus(ed.edit);
+    ed.edit.MoveCaretTo(2, 0, 0);
+    const QColor ink = qColor(clBlack);
+    const QColor paper = qColor(clWhite);
+    // "日本語" is as wide as "cdefgh", which it covers; "ij" stays in view.
+    compose(ed.edit, QStringLiteral("\u65E5\u672C\u8A9E"), -1);
+    const QImage screen = screenOf(ed.edit);
+    const QRect text = ed.cells(0, 2, 6);
+    const int top = text.top();
+    const int bottom = top + ed.edit.FontHeight + 3;
+    // Paper, then a frame taller than the row, part the composition from "i".
+    EXPECT_TRUE(allPixels(screen, QRect(text.right() + 1, top, 2, 16), paper));
+    EXPECT_TRUE(allPixels(screen, QRect(text.right() + 3, top - 1, 1, bottom - top + 2), ink));
+    EXPECT_TRUE(allPixels(screen, ed.cells(0, 8, 2).adjusted(3, 0, 0, 0), ink));
+    // The frame runs round the box; inside it, paper around the characters.
+    EXPECT_TRUE(allPixels(screen, QRect(text.left() - 2, top - 1, text.width() + 5, 1), ink));
+    EXPECT_TRUE(allPixels(screen, QRect(text.left() - 2, bottom, text.width() + 5, 1), ink));
+    EXPECT_TRUE(allPixels(screen, QRect(text.left() - 2, top - 1, 1, bottom - top + 2), ink));
+    EXPECT_TRUE(allPixels(screen, QRect(text.left() - 1, top, 1, 16), paper));
+    // Nothing of it is in the canvas.
+    EXPECT_TRUE(allPixels(ed.image(), text, ink));
+}
+
+TEST(VelEditTyping, ACommitWithTheNextCompositionIsTypedOnceBeforeIt) {
+    BlockEditor ed;
+    ed.showText("ab");
+    giveFocus(ed.edit);
+    ChangeWatch watch(ed.edit);
+    ed.edit.MoveCaretTo(1, 0, 0);
+    std::string textWhenEnded;
+    int started = 0;
+    ed.edit.OnIMEChanging = [&](TVelEdit&) { ++started; };
+    ed.edit.OnIMEChanged = [&](TVelEdit& edit) { textWhenEnded = edit.Text(); };
+    watch.take();
+
+    compose(ed.edit, kNihongo, 4);
+    EXPECT_EQ(started, 1);
+    // The input method commits "日本" and goes on composing "ご" after it.
+    compose(ed.edit, QStringLiteral("\u3054"), 1, {}, kNoClause, QStringLiteral("\u65E5\u672C"));
+    EXPECT_EQ(ed.edit.Text(), "a" + kNichi + "\x96\x7B" + "b");
+    EXPECT_EQ(watch.take(), 1);
+    EXPECT_EQ(started, 1);
+    EXPECT_TRUE(ed.edit.Composing);
+    // The composition and the candidate window follow to the new caret.
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 5));
+    EXPECT_EQ(cursorRectangle(ed.edit).left(), ed.cells(0, 7, 1).left());
+
+    // The last commit ends the composition after it is typed.
+    compose(ed.edit, {}, -1, {}, kNoClause, QStringLiteral("\u8A9E"));
+    const std::string all = "a" + kNichi + "\x96\x7B\x8C\xEA" + "b";
+    EXPECT_EQ(ed.edit.Text(), all);
+    EXPECT_EQ(textWhenEnded, all);
+    EXPECT_FALSE(ed.edit.Composing);
+    EXPECT_EQ(watch.take(), 1);
 }
