@@ -68,7 +68,7 @@ QString qpath(const fs::path& path) {
 struct ShownWindow {
     platform::RecordingMessageReporter recorder;
     platform::ScopedReporter scoped{recorder};
-    app::TFormEditor form{{qpath(workFolder() / "lumarik.ini"), {}}};
+    app::TFormEditor form{{qpath(workFolder() / "lumarik.ini"), {}, {}}};
 
     explicit ShownWindow(bool wordWrap) {
         form.show();

@@ -72,6 +72,7 @@ TFormEditor::TFormEditor(MainWindowOptions options, QWidget* parent)
     BuildMenus();
     BuildToolBar();
     BuildStatusBar();
+    BuildFrame();
     FormCreate();
 }
 
@@ -89,10 +90,10 @@ void TFormEditor::BuildComposition() {
     Panel1->PanelShade->onClick = [this]() { butShadeClick(); };
     Panel1->PanelMin->onClick = [this]() { butMinClick(); };
     Panel1->PanelMax->onClick = [this]() { Image2DblClick(); };
-    Panel1->PanelOnTop->onClick = [this]() { imageTopClick(); };
 
     // Everything under the title, so that rolling the window up can hide it at once.
     auto* body = new QWidget(this);
+    body_ = body;
     body->setObjectName(QStringLiteral("Body"));
     layout->addWidget(body, 1);
     auto* bodyLayout = new QVBoxLayout(body);
@@ -215,7 +216,7 @@ void TFormEditor::paintEvent(QPaintEvent* /*event*/) {
     QPainter p(this);
     const QRect outer = rect().adjusted(0, 0, -1, -1);
     p.fillRect(rect(), QColor(58, 86, 140));
-    p.fillRect(contentsRect(), palette().window());
+    p.fillRect(rect().marginsRemoved(layout()->contentsMargins()), palette().window());
     p.setPen(QColor(140, 170, 220));
     p.drawLine(outer.topLeft(), outer.topRight());
     p.drawLine(outer.topLeft(), outer.bottomLeft());
@@ -236,6 +237,10 @@ bool TFormEditor::eventFilter(QObject* watched, QEvent* event) {
     const bool keyDown = event->type() == QEvent::KeyPress;
     const bool keyUp =
         event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat();
+    if (watched == RichEdit1 && keyDown) {
+        RichEdit1KeyDown(*static_cast<QKeyEvent*>(event));
+        RichEdit1KeyPress(*static_cast<QKeyEvent*>(event));
+    }
     if (watched == RichEdit1 && (keyDown || keyUp)) {
         UpdateLinePanel();
     }
@@ -284,10 +289,6 @@ void TFormEditor::AppOnDeactivate() {
 }
 
 void TFormEditor::Exit1Click() {
-    close();
-}
-
-void TFormEditor::butExitClick() {
     close();
 }
 
@@ -343,12 +344,8 @@ void TFormEditor::SELECTALL1Click() {
     RichEdit1->SelectAll();
 }
 
-// Commands whose work comes with the search and window-frame features; each menu
-// item, button and shortcut already reaches its handler.
+// A command whose work comes with the search feature; its menu item and shortcut
+// already reach it.
 void TFormEditor::FindNext1Click() {}
-void TFormEditor::butShadeClick() {}
-void TFormEditor::butMinClick() {}
-void TFormEditor::Image2DblClick() {}
-void TFormEditor::imageTopClick() {}
 
 } // namespace lumarik::app

@@ -22,10 +22,12 @@ class TVelEdit;
 }
 namespace lumarik::components {
 class TMenuBar;
-}
+class TTopMostWindow;
+} // namespace lumarik::components
 
 namespace lumarik::app {
 
+class SizingBorder;
 class TTitlePanel;
 
 // What the main window needs from the outside: where its settings live and the file
@@ -33,6 +35,8 @@ class TTitlePanel;
 struct MainWindowOptions {
     QString settingsPath;
     QString commandLineFile;
+    // Where the optional sound files lie; empty: the folder "sound" beside the program.
+    QString soundFolder;
 };
 
 // The windows the main window shows on command; they are created after it.
@@ -48,7 +52,9 @@ struct SecondaryWindows {
 // (MainWindow.cpp), the menu and tool-bar tables (MainWindowMenus.cpp) and the
 // settings read on the first show and written on close (MainWindowSettings.cpp) are
 // kept apart, and so are the file commands (MainWindowFiles.cpp), printing
-// (MainWindowPrint.cpp) and the web and mail addresses (MainWindowShell.cpp).
+// (MainWindowPrint.cpp), the web and mail addresses (MainWindowShell.cpp) and the
+// drawn frame with its sounds: moving, sizing, shading, maximising, minimising,
+// keeping on top (MainWindowFrame.cpp).
 class TFormEditor : public QWidget {
 public:
     static constexpr int kTitleHeight = 20;
@@ -85,6 +91,7 @@ public:
     QMenu* PopupMenu2 = nullptr;
     // Checked: the English menus are in use.
     QAction* INENGLISH = nullptr;
+    components::TTopMostWindow* AlwaysOnTop1 = nullptr;
 
     // ---- State ----
     QString CurFile;
@@ -107,6 +114,12 @@ public:
     // shared printer; the real dialogs unless replaced (tests do).
     std::function<bool(QPrinter& printer, bool canPrintSelection)> PrintDialog1;
     std::function<void(QPrinter& printer)> PrinterSetupDialog1;
+    // The work area of the window's screen, the rectangle maximising fills; a null
+    // rectangle when there is none. The screen's unless replaced (tests do).
+    std::function<QRect()> WorkArea;
+    // The option dialog's sound box, read at each key: key sounds play while it answers
+    // true. Unset, they do not.
+    std::function<bool()> SoundOn;
     // The printer that printing and the printer setup share: what the user sets in
     // either lasts while the program runs.
     QPrinter& Printer();
@@ -142,6 +155,7 @@ public:
     void butMinClick();
     void Image2DblClick();
     void imageTopClick();
+    void ImageTop2Click();
     void AppOnActivate();
     void AppOnDeactivate();
 
@@ -163,6 +177,9 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void FormCreate();
@@ -204,6 +221,22 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void BuildStatusBar();
+    void BuildFrame();
+
+    // Puts the window at bounds with the size limits and the visible parts that the
+    // shaded and maximised states ask for; run after every change of those states.
+    // A shaded or maximised window keeps the size those states fix.
+    void ApplySizeConstraints(const QRect& bounds);
+    // Plays a file of the sound folder when it exists.
+    void PlaySound(const QString& name) const;
+    void RichEdit1KeyDown(const QKeyEvent& event);
+    void RichEdit1KeyPress(const QKeyEvent& event);
+    // The window's bounds as the window system has them (a minimised window: its last
+    // ones before), also where the toolkit's record of the place has gone stale.
+    QRect CurrentBounds();
+    // Bounds read from the settings made usable on the screens there are: fallback
+    // for what cannot be used.
+    QRect UsableBounds(int left, int top, int width, int height, const QRect& fallback) const;
 
     MainWindowOptions options_;
     SecondaryWindows secondary_;
@@ -219,6 +252,9 @@ private:
     std::shared_ptr<QPrinter> printer_;
     // The number of digits the line panel's width was set for.
     int linePanelDigits_ = 1;
+    QWidget* body_ = nullptr;
+    SizingBorder* sizingBorder_ = nullptr;
+    QRect normalBounds_;
 };
 
 } // namespace lumarik::app

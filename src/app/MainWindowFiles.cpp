@@ -268,10 +268,7 @@ QString TFormEditor::DialogFolder(const QString& fallback) const {
 void TFormEditor::WriteOpenDir(const QString& fileName) {
     platform::ProfileWriteBatch ini(options_.settingsPath);
     ini.writeString(kDialogSection, kOpenDirKey, folderOf(fileName));
-    const platform::ProfileWriteResult result = ini.commit();
-    if (!result) {
-        showError(result.path + QStringLiteral(" に書き込めません"));
-    }
+    platform::reportUnwritable(ini.commit());
 }
 
 void TFormEditor::dragEnterEvent(QDragEnterEvent* event) {

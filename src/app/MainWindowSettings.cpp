@@ -7,9 +7,7 @@
 #include "platform/ProfileFile.h"
 
 #include <QAction>
-#include <QGuiApplication>
 #include <QRect>
-#include <QScreen>
 
 #include <algorithm>
 #include <cmath>
@@ -29,12 +27,6 @@ constexpr int kDefaultHeight = 500;
 constexpr int kMaxFontSize = 100;
 constexpr int kMinColumn = 10;
 constexpr int kMaxColumn = 1000;
-// Positions are kept this far from the origin at most, beyond every desktop, so that
-// no rectangle's right or bottom edge overflows.
-constexpr int kFarthestPosition = 1 << 24;
-// Enough of the title bar to grab it with the mouse.
-constexpr int kGrabbableWidth = 32;
-constexpr int kGrabbableHeight = 10;
 // Font sizes and character heights convert at a fixed 96 dots per inch.
 constexpr int kPointsPerInch = 72;
 constexpr int kDotsPerInch = 96;
@@ -60,39 +52,6 @@ TColor readColor(const ProfileReader& ini, QStringView section, QStringView key,
     return value >= 0 && value <= 0xFFFFFF ? static_cast<TColor>(value) : fallback;
 }
 
-QRect desktopRect(bool available) {
-    QRect area;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        area |= available ? screen->availableGeometry() : screen->geometry();
-    }
-    return area;
-}
-
-int clampExtent(int value, int fallback, int minimum, int maximum) {
-    if (value <= 0) {
-        value = fallback;
-    }
-    return std::clamp(value, minimum, std::max(minimum, maximum));
-}
-
-// Window bounds from the settings, made usable: a sensible size no larger than the
-// desktop, and a title bar that can be reached.
-QRect usableBounds(int left, int top, int width, int height, int titleHeight, int minWidth,
-                   int minHeight) {
-    const QRect desktop = desktopRect(false);
-    width = clampExtent(width, kDefaultWidth, minWidth, desktop.width());
-    height = clampExtent(height, kDefaultHeight, minHeight, desktop.height());
-    left = std::clamp(left, -kFarthestPosition, kFarthestPosition);
-    top = std::clamp(top, -kFarthestPosition, kFarthestPosition);
-    const QRect title = QRect(left, top, width, titleHeight).intersected(desktopRect(true));
-    if (title.width() < std::min(kGrabbableWidth, width) ||
-        title.height() < std::min(kGrabbableHeight, titleHeight)) {
-        left = kDefaultLeft;
-        top = kDefaultTop;
-    }
-    return {left, top, width, height};
-}
-
 } // namespace
 
 void TFormEditor::ReadSettings() {
@@ -103,8 +62,8 @@ void TFormEditor::ReadSettings() {
     const int width = ini.readInt(u"window", u"width", kDefaultWidth);
     const int top = ini.readInt(u"window", u"top", kDefaultTop);
     const int left = ini.readInt(u"window", u"left", kDefaultLeft);
-    setGeometry(
-        usableBounds(left, top, width, height, kTitleHeight + kFrameSide, kMinWidth, kMinHeight));
+    setGeometry(UsableBounds(left, top, width, height,
+                             QRect(kDefaultLeft, kDefaultTop, kDefaultWidth, kDefaultHeight)));
 
     editor::TEditFont font = edit.Font();
     const QString name =
@@ -149,7 +108,7 @@ void TFormEditor::ReadSettings() {
 
 void TFormEditor::WriteSettings() {
     const editor::TVelEdit& edit = *RichEdit1;
-    const QRect bounds = geometry();
+    const QRect bounds = CurrentBounds();
     ProfileWriteBatch ini(options_.settingsPath);
     ini.writeInt(QStringLiteral("window"), QStringLiteral("width"), bounds.width());
     ini.writeInt(QStringLiteral("window"), QStringLiteral("top"), bounds.top());
@@ -179,12 +138,7 @@ void TFormEditor::WriteSettings() {
     if (bounds.height() != kShadedHeight) {
         ini.writeInt(QStringLiteral("window"), QStringLiteral("height"), bounds.height());
     }
-    const platform::ProfileWriteResult result = ini.commit();
-    if (!result) {
-        platform::currentReporter().show({result.path + QStringLiteral(" に書き込めません"),
-                                          platform::applicationTitle(),
-                                          platform::MessageIcon::Error});
-    }
+    platform::reportUnwritable(ini.commit());
 }
 
 } // namespace lumarik::app

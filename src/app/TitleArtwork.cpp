@@ -83,18 +83,21 @@ QPixmap titleImage() {
     font.setBold(true);
     p.setFont(font);
     p.setPen(kGlyph);
-    p.drawText(QRect(8, 0, 100, kTitleHeight), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Lumarik"));
+    p.drawText(QRect(kInactiveTitleArea.left() + 4, 0, 100, kTitleHeight),
+               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Lumarik"));
     return image;
 }
 
 QPixmap inactiveTitleImage() {
-    QPixmap image(67, 11);
-    image.fill(QColor(150, 156, 168));
-    QPainter p(&image);
-    p.setPen(QColor(110, 116, 128));
-    p.drawRect(0, 0, 66, 10);
-    return image;
+    // The same part of the title, washed out to grey.
+    QImage part = titleImage().toImage().copy(kInactiveTitleArea);
+    for (int y = 0; y < part.height(); ++y) {
+        for (int x = 0; x < part.width(); ++x) {
+            const int grey = qGray(part.pixel(x, y)) / 2;
+            part.setPixel(x, y, qRgb(grey + 96, grey + 100, grey + 110));
+        }
+    }
+    return QPixmap::fromImage(part);
 }
 
 QPixmap titleButtonImage(TitleButton button, bool pressed) {

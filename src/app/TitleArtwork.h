@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPixmap>
+#include <QRect>
 
 namespace lumarik::app {
 
@@ -12,9 +13,12 @@ inline constexpr int kTitleButtonWidth = 18;
 
 enum class TitleButton { Exit, Shade, Max, Min, OnTop, OnTopPinned };
 
+// Where on the title strip the inactive overlay lies: over the program's name.
+inline constexpr QRect kInactiveTitleArea(18, 5, 67, 11);
+
 // The title strip, wide enough for any window; windows show its left part.
 QPixmap titleImage();
-// The 67 by 11 overlay that greys the title while the application is inactive.
+// The overlay that greys the program's name while the application is inactive.
 QPixmap inactiveTitleImage();
 // An 18 by 20 button, raised or pressed.
 QPixmap titleButtonImage(TitleButton button, bool pressed);

@@ -18,10 +18,9 @@ QLabel* imageLabel(const QPixmap& image, QWidget* parent) {
     return label;
 }
 
-TitleButtonPanel* buttonPanel(TitleButton upper, TitleButton pressed, const QString& hint,
-                              QWidget* parent) {
-    auto* panel = new TitleButtonPanel(titleButtonImage(upper, false),
-                                       titleButtonImage(pressed, upper == pressed), parent);
+TitleButtonPanel* buttonPanel(TitleButton button, const QString& hint, QWidget* parent) {
+    auto* panel = new TitleButtonPanel(titleButtonImage(button, false),
+                                       titleButtonImage(button, true), parent);
     panel->setToolTip(hint);
     return panel;
 }
@@ -32,6 +31,11 @@ TitleButtonPanel::TitleButtonPanel(const QPixmap& upper, const QPixmap& pressed,
     : QWidget(parent), pressed_(imageLabel(pressed, this)), upper_(imageLabel(upper, this)) {
     pressed_->setAttribute(Qt::WA_TransparentForMouseEvents);
     upper_->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void TitleButtonPanel::setImages(const QPixmap& upper, const QPixmap& pressed) {
+    upper_->setPixmap(upper);
+    pressed_->setPixmap(pressed);
 }
 
 void TitleButtonPanel::mousePressEvent(QMouseEvent* event) {
@@ -55,20 +59,63 @@ TTitlePanel::TTitlePanel(QWidget* parent) : QWidget(parent) {
     Image2->setObjectName(QStringLiteral("Image2"));
     Image_dactive = imageLabel(inactiveTitleImage(), this);
     Image_dactive->setObjectName(QStringLiteral("Image_dactive"));
-    Image_dactive->move(37, 5);
+    Image_dactive->move(kExitPanelWidth + kInactiveTitleArea.left(), kInactiveTitleArea.top());
     Image_dactive->hide();
 
-    PanelExit = buttonPanel(TitleButton::Exit, TitleButton::Exit, QStringLiteral("Exit"), this);
+    PanelExit = buttonPanel(TitleButton::Exit, QStringLiteral("Exit"), this);
     PanelExit->setObjectName(QStringLiteral("PanelExit"));
-    PanelOnTop = buttonPanel(TitleButton::OnTop, TitleButton::OnTopPinned,
-                             QStringLiteral("Always On Top"), this);
+    PanelOnTop = buttonPanel(TitleButton::OnTop, QStringLiteral("Always On Top"), this);
     PanelOnTop->setObjectName(QStringLiteral("PanelOnTop"));
-    PanelMin = buttonPanel(TitleButton::Min, TitleButton::Min, QStringLiteral("Min"), this);
+    PanelMin = buttonPanel(TitleButton::Min, QStringLiteral("Min"), this);
     PanelMin->setObjectName(QStringLiteral("PanelMin"));
-    PanelMax = buttonPanel(TitleButton::Max, TitleButton::Max, QStringLiteral("Max"), this);
+    PanelMax = buttonPanel(TitleButton::Max, QStringLiteral("Max"), this);
     PanelMax->setObjectName(QStringLiteral("PanelMax"));
-    PanelShade = buttonPanel(TitleButton::Shade, TitleButton::Shade, QStringLiteral("Shade"), this);
+    PanelShade = buttonPanel(TitleButton::Shade, QStringLiteral("Shade"), this);
     PanelShade->setObjectName(QStringLiteral("PanelShade"));
+    SetPinned(false);
+
+    Image2->installEventFilter(this);
+    Image_dactive->installEventFilter(this);
+}
+
+void TTitlePanel::SetPinned(bool pinned) {
+    pinned_ = pinned;
+    const TitleButton face = pinned ? TitleButton::OnTopPinned : TitleButton::OnTop;
+    PanelOnTop->setImages(titleButtonImage(face, false), titleButtonImage(face, true));
+}
+
+bool TTitlePanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != Image2 && watched != Image_dactive) {
+        return QWidget::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+    case QEvent::ToolTip:
+        // Swallowed while hidden, so that the tip keeps its text for when it shows.
+        return !titleHintShown_;
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && onDoubleClick) {
+            onDoubleClick();
+        }
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+        return TitleMouseEvent(*static_cast<QMouseEvent*>(event));
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
+}
+
+bool TTitlePanel::TitleMouseEvent(QMouseEvent& event) {
+    QWidget& window = *this->window();
+    switch (event.type()) {
+    case QEvent::MouseButtonPress:
+        return (!canMoveWindow || canMoveWindow()) && mover_.press(window, event);
+    case QEvent::MouseMove:
+        return mover_.move(window, event);
+    default:
+        return mover_.release(event);
+    }
 }
 
 void TTitlePanel::resizeEvent(QResizeEvent* event) {
@@ -83,7 +130,11 @@ void TTitlePanel::resizeEvent(QResizeEvent* event) {
     PanelMax->setGeometry(buttonsLeft + 2 * kTitleButtonWidth, 0, kTitleButtonWidth, kTitleHeight);
     PanelShade->setGeometry(buttonsLeft + 3 * kTitleButtonWidth, 0, kTitleButtonWidth,
                             kTitleHeight);
+    // The overlay covers the title image, never a button of a narrow window.
     Image_dactive->raise();
+    for (QWidget* button : {PanelOnTop, PanelMin, PanelMax, PanelShade}) {
+        button->raise();
+    }
 }
 
 } // namespace lumarik::app

@@ -1,6 +1,7 @@
 #include "platform/ProfileFile.h"
 
 #include "platform/CodePage.h"
+#include "platform/MessageReporter.h"
 #include "platform/SafeFileWriter.h"
 
 #include <QCoreApplication>
@@ -496,6 +497,13 @@ QString settingsFilePath(const QString& programPath, const QString& configFolder
     // A missing folder would make every write fail.
     QDir().mkpath(configFolder);
     return QDir(configFolder).filePath(name);
+}
+
+void reportUnwritable(const ProfileWriteResult& result) {
+    if (!result) {
+        currentReporter().show({result.path + QStringLiteral(" に書き込めません"),
+                                applicationTitle(), MessageIcon::Error});
+    }
 }
 
 QString defaultSettingsFilePath() {

@@ -97,6 +97,10 @@ struct ProfileWriteResult {
     explicit operator bool() const { return succeeded; }
 };
 
+// Tells the user in the standard error box that the settings file could not be
+// written; a write that succeeded tells nothing.
+void reportUnwritable(const ProfileWriteResult& result);
+
 // Changes to the settings file, collected and then written in one go: either all of
 // them reach the file or none does.
 //

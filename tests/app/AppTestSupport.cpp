@@ -18,6 +18,10 @@ app::ApplicationWindows startApp(const std::filesystem::path& settings,
     app::MainWindowOptions options;
     options.settingsPath = QString::fromStdString(settings.string());
     options.commandLineFile = commandLineFile;
+    return startApp(options);
+}
+
+app::ApplicationWindows startApp(const app::MainWindowOptions& options) {
     app::ApplicationWindows windows = app::startApplication(options);
     // A modal file dialog would hang the run: both answer as if cancelled.
     windows.FormEditor->OpenDialog1 = [](const QString&) { return QString(); };

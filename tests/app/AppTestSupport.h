@@ -25,6 +25,7 @@ namespace lumarik::test {
 // the file dialogs answer as if cancelled.
 app::ApplicationWindows startApp(const std::filesystem::path& settings,
                                  const QString& commandLineFile = {});
+app::ApplicationWindows startApp(const app::MainWindowOptions& options);
 
 // Closes the main window through its close path (which writes the settings).
 void closeApp(app::ApplicationWindows& windows);
