@@ -24,6 +24,7 @@ bool WindowMover::press(QWidget& window, const QMouseEvent& event) {
 bool WindowMover::move(QWidget& window, const QMouseEvent& event) {
     if (!event.buttons().testFlag(Qt::LeftButton)) {
         armed_ = false;
+        catchingUp_ = false;
         return false;
     }
     const QPoint pointer = event.globalPosition().toPoint();
@@ -31,7 +32,16 @@ bool WindowMover::move(QWidget& window, const QMouseEvent& event) {
         if ((pointer - pressedAt_).manhattanLength() < QApplication::startDragDistance()) {
             return true;
         }
+        // A window system's move holds the window where the pointer is when it starts,
+        // so the window first catches up with the pointer, and the move starts at the
+        // next event, once the window system has put the window there.
         armed_ = false;
+        catchingUp_ = true;
+        window.move(pointer - grip_);
+        return true;
+    }
+    if (catchingUp_) {
+        catchingUp_ = false;
         begin(window);
     }
     if (!moving_) {
@@ -46,6 +56,7 @@ bool WindowMover::release(const QMouseEvent& event) {
         return false;
     }
     armed_ = false;
+    catchingUp_ = false;
     if (!moving_) {
         return false;
     }

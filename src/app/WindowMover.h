@@ -32,7 +32,11 @@ private:
     void begin(QWidget& window);
 
     Start start_;
+    // Pressed, waiting for the drag distance.
     bool armed_ = false;
+    // Past the drag distance: the window was put under the pointer, the move begins
+    // with the next pointer move.
+    bool catchingUp_ = false;
     bool moving_ = false;
     // Where the button went down, on the screen.
     QPoint pressedAt_;
