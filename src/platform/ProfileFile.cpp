@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/MessageReporter.h"
+#include "platform/RegularFile.h"
 #include "platform/SafeFileWriter.h"
 
 #include <QCoreApplication>
@@ -13,19 +14,11 @@
 #include <QTemporaryFile>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace lumarik::platform {
 
@@ -224,28 +217,10 @@ ProfileBytes readProfileBytes(const QString& path) {
         return refused(tooLarge());
     }
     QFile file;
-#ifdef _WIN32
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return refused(file.errorString());
+    QString reason;
+    if (!openRegularFile(file, path, &reason)) {
+        return refused(reason);
     }
-#else
-    // Checked again on the open file: the name may have been given to a pipe since.
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        return refused(QString::fromLocal8Bit(std::strerror(errno)));
-    }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return refused(QStringLiteral("not a regular file"));
-    }
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return refused(file.errorString());
-    }
-#endif
     // One byte more than allowed tells a file that grew since it was measured.
     QByteArray bytes = file.read(kMaxProfileFileSize + 1);
     if (file.error() != QFileDevice::NoError) {
