@@ -11,6 +11,15 @@ void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
 }
 
+void PrintTo(const QStringList& texts, std::ostream* out) {
+    *out << '{';
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        *out << (i == 0 ? "" : ", ");
+        PrintTo(texts[i], out);
+    }
+    *out << '}';
+}
+
 namespace lumarik::test {
 
 app::ApplicationWindows startApp(const std::filesystem::path& settings,

@@ -16,8 +16,9 @@
 class QAction;
 class QMenu;
 
-// Failure messages show a QString as its text.
+// Failure messages show a QString as its text, and a QStringList as a list of texts.
 void PrintTo(const QString& text, std::ostream* out);
+void PrintTo(const QStringList& texts, std::ostream* out);
 
 namespace lumarik::test {
 
