@@ -153,6 +153,7 @@ void TFormEditor::FormCreate() {
     New1Click();
     SetTaskBarTitle(kUntitled);
     InstallFileDialogs();
+    InstallRecentFiles();
     FShaded = false;
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {

@@ -21,6 +21,7 @@ namespace lumarik::editor {
 class TVelEdit;
 }
 namespace lumarik::components {
+class TFileNameKeep;
 class TMenuBar;
 class TTopMostWindow;
 } // namespace lumarik::components
@@ -106,6 +107,10 @@ public:
     using FileChooser = std::function<QString(const QString& initialFolder)>;
     FileChooser OpenDialog1;
     FileChooser SaveDialog1;
+    // The recent-files lists under the English and the Japanese file menus, both
+    // reporting to FileNameKeep1Select. Closing writes them with the settings.
+    components::TFileNameKeep* FileNameKeep1 = nullptr;
+    components::TFileNameKeep* FileNameKeep2 = nullptr;
     // Adds a file to both recent-files lists, FileNameKeep1 first; unset until those
     // lists exist.
     std::function<void(const QString& fileName)> AddRecentFile;
@@ -193,6 +198,7 @@ private:
     void SetTaskBarTitle(const QString& fileName);
     void OpenCommandLineFile();
     void InstallFileDialogs();
+    void InstallRecentFiles();
     // Loads a file and shows it as the document; answers false (after telling the
     // user) when it could not be read, and then nothing changed.
     bool LoadDocument(const QString& fileName);

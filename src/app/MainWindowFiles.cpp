@@ -5,6 +5,7 @@
 
 #include "app/FileDialogs.h"
 #include "app/TitlePanel.h"
+#include "components/FileNameKeeper.h"
 #include "editor/VelEdit.h"
 #include "platform/MessageReporter.h"
 #include "platform/ProfileFile.h"
@@ -16,6 +17,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QStandardPaths>
 #include <QUrl>
@@ -108,6 +110,21 @@ void TFormEditor::InstallFileDialogs() {
     SaveDialog1 = [this](const QString& folder) {
         const auto dialog = createSaveDialog(this, folder);
         return runFileDialog(*dialog);
+    };
+}
+
+void TFormEditor::InstallRecentFiles() {
+    const auto install = [this](QMenu* fileMenu) {
+        auto* keep = new components::TFileNameKeep(options_.settingsPath, this);
+        keep->OnSelect = [this](const QString& fileName) { FileNameKeep1Select(fileName); };
+        keep->SetParentMenu(fileMenu);
+        return keep;
+    };
+    FileNameKeep1 = install(MainMenu1->actions().at(0)->menu());
+    FileNameKeep2 = install(MainMenu2->actions().at(0)->menu());
+    AddRecentFile = [this](const QString& fileName) {
+        FileNameKeep1->Add(fileName);
+        FileNameKeep2->Add(fileName);
     };
 }
 

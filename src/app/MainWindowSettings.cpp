@@ -2,6 +2,7 @@
 // it closes.
 #include "app/MainWindow.h"
 
+#include "components/FileNameKeeper.h"
 #include "editor/VelEdit.h"
 #include "platform/MessageReporter.h"
 #include "platform/ProfileFile.h"
@@ -138,6 +139,9 @@ void TFormEditor::WriteSettings() {
     if (bounds.height() != kShadedHeight) {
         ini.writeInt(QStringLiteral("window"), QStringLiteral("height"), bounds.height());
     }
+    // The recent-files lists go last, in the same write: one failure, one message.
+    FileNameKeep1->WriteFileNames(ini);
+    FileNameKeep2->WriteFileNames(ini);
     platform::reportUnwritable(ini.commit());
 }
 

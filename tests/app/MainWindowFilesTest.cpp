@@ -470,6 +470,77 @@ TEST_F(MainWindowFiles, EditKeysRunOnceWhileTheEditorHasTheFocus) {
     EXPECT_EQ(edit().Text(), "aa");
 }
 
+// The recent files a main menu's file menu lists after its own items.
+QStringList recentItems(const QMenu& mainMenu) {
+    QStringList captions;
+    const QList<QAction*> items = mainMenu.actions().at(0)->menu()->actions();
+    for (qsizetype i = 9; i < items.size(); ++i) {
+        captions << (items[i]->isSeparator() ? QStringLiteral("-") : items[i]->text());
+    }
+    return captions;
+}
+
+QAction* recentItem(const QMenu& mainMenu, int slot) {
+    return mainMenu.actions().at(0)->menu()->actions().at(9 + slot);
+}
+
+TEST(RecentFiles, BothFileMenusListOpenedFilesAcrossRunsAndReopenAsOpenDoes) {
+    TempDir dir;
+    platform::RecordingMessageReporter recorder;
+    const platform::ScopedReporter scoped(recorder);
+    const fs::path ini = dir.file("lumarik.ini");
+    QStringList files;
+    for (const char* name : {"one.txt", "two.txt", "R&D.txt", "four.txt", "five.txt"}) {
+        files << qpath(dir.write(name, std::string("text of ") + name));
+    }
+    {
+        app::ApplicationWindows windows = startApp(ini);
+        app::TFormEditor& form = *windows.FormEditor;
+        EXPECT_EQ(recentItems(*form.MainMenu1), QStringList());
+        for (const QString& file : files) {
+            form.OpenFile(file);
+        }
+        const QStringList shown = {"-", "five.txt", "four.txt", "R&&D.txt", "two.txt"};
+        EXPECT_EQ(recentItems(*form.MainMenu1), shown);
+        EXPECT_EQ(recentItems(*form.MainMenu2), shown);
+        closeApp(windows);
+    }
+    const platform::ProfileReader stored(qpath(ini));
+    EXPECT_EQ(stored.readString(u"KeepFileNames", u"FileName1", {}), files[4]);
+    EXPECT_EQ(stored.readString(u"KeepFileNames", u"FileName4", {}), files[1]);
+
+    app::ApplicationWindows windows = startApp(ini);
+    app::TFormEditor& form = *windows.FormEditor;
+    EXPECT_EQ(recentItems(*form.MainMenu2),
+              QStringList({"-", "five.txt", "four.txt", "R&&D.txt", "two.txt"}));
+
+    // Picked with unsaved changes: the save question first, then the file as Open shows it.
+    form.RichEdit1->SetText("draft");
+    form.RichEdit1->OnChange(*form.RichEdit1);
+    recorder.answers = {MessageButton::No};
+    recentItem(*form.MainMenu2, 3)->trigger();
+    ASSERT_EQ(recorder.shown.size(), 1u);
+    EXPECT_EQ(recorder.shown[0].text, QStringLiteral("Untitled.txtを保存しますか?"));
+    EXPECT_EQ(form.RichEdit1->Text(), "text of R&D.txt");
+    EXPECT_EQ(form.CurFile, files[2]);
+    EXPECT_EQ(form.StatusPanels[2]->text(), files[2]);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("R&D.txt"));
+    EXPECT_EQ(form.StatusPanels[0]->text(), QString());
+    const QStringList moved = {"-", "R&&D.txt", "five.txt", "four.txt", "two.txt"};
+    EXPECT_EQ(recentItems(*form.MainMenu1), moved);
+    EXPECT_EQ(recentItems(*form.MainMenu2), moved);
+
+    // Gone since: said so, and nothing changes, the list included.
+    fs::remove(dir.file("four.txt"));
+    recentItem(*form.MainMenu1, 3)->trigger();
+    ASSERT_EQ(recorder.shown.size(), 2u);
+    EXPECT_EQ(recorder.shown[1].text, files[3] + QStringLiteral(" を開けませんでした。"));
+    EXPECT_EQ(form.CurFile, files[2]);
+    EXPECT_EQ(form.RichEdit1->Text(), "text of R&D.txt");
+    EXPECT_EQ(recentItems(*form.MainMenu1), moved);
+    closeApp(windows);
+}
+
 TEST(FileDialogs, AreWidgetBasedAndOnlyOurOverwriteQuestionIsAsked) {
     // "*.*" would hide names without a dot outside Windows.
     EXPECT_EQ(

@@ -53,6 +53,11 @@ const std::vector<std::string> kFirstRunFile = {
     "mark=1",
     "mark_color=8421376",
     "autowrap=0",
+    "[KeepFileNames]",
+    "FileName1=",
+    "FileName2=",
+    "FileName3=",
+    "FileName4=",
 };
 
 } // namespace
