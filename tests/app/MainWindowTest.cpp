@@ -264,6 +264,33 @@ TEST_F(MainWindow, FirstShowRunsOnceEvenAfterMinimiseAndRestore) {
     closeApp(windows);
 }
 
+TEST_F(MainWindow, AboutBoxShowsBesideTheMainWindowEachTimeAndAClickClosesIt) {
+    app::ApplicationWindows windows = startApp(dir_.file("none.ini"));
+    app::TFormEditor& form = *windows.FormEditor;
+    app::TForm1& about = *windows.Form1;
+    EXPECT_TRUE(about.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(about.size(), QSize(177, 82));
+    EXPECT_EQ(about.Label_version->text(), QStringLiteral("Ver5.7"));
+    EXPECT_EQ(about.Label_version->geometry(), QRect(120, 56, 32, 12));
+    EXPECT_EQ(about.Image1->cursor().shape(), Qt::PointingHandCursor);
+
+    form.MenuItem7Click();
+    form.MenuItem7Click();
+    ASSERT_TRUE(about.isVisible());
+    EXPECT_EQ(about.pos(), form.pos() + QPoint(100, 100));
+    QTest::mouseClick(about.Label_version, Qt::LeftButton);
+    EXPECT_FALSE(about.isVisible());
+
+    // The next showing follows the main window to where it went.
+    form.move(form.pos() + QPoint(37, 11));
+    form.MenuItem7Click();
+    EXPECT_EQ(about.pos(), form.pos() + QPoint(100, 100));
+    QTest::mouseClick(about.Image1, Qt::LeftButton, {}, QPoint(10, 10));
+    EXPECT_FALSE(about.isVisible());
+    closeApp(windows);
+}
+
 TEST(CommandLine, TakesTheFirstOtherArgumentAsTheFileAndNeverRefusesOne) {
     struct Case {
         QStringList arguments;
