@@ -1,5 +1,7 @@
 #include "app/FileDialogs.h"
 
+#include "components/TextDialogs.h"
+
 #include <QFileDialog>
 
 namespace lumarik::app {
@@ -10,7 +12,8 @@ const QString kDefaultSuffix = QStringLiteral("txt");
 std::unique_ptr<QFileDialog> createDialog(QWidget* parent, const QString& folder) {
     auto dialog = std::make_unique<QFileDialog>(parent);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setNameFilters(qtNameFilters(kTextFileFilter));
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setNameFilters(components::qtNameFilters(kTextFileFilter));
     dialog->setDefaultSuffix(kDefaultSuffix);
     dialog->setDirectory(folder);
     return dialog;
@@ -18,28 +21,12 @@ std::unique_ptr<QFileDialog> createDialog(QWidget* parent, const QString& folder
 
 } // namespace
 
-QStringList qtNameFilters(QStringView pairs) {
-    QStringList filters;
-    const QList<QStringView> parts = pairs.split(u'|');
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString text = parts[i].toString();
-        const QString pattern = parts[i + 1].toString();
-        const QString qtPattern = pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern;
-        const QString bracketed = QLatin1Char('(') + pattern + QLatin1Char(')');
-        if (text.endsWith(bracketed)) {
-            filters << text.left(text.size() - bracketed.size()) + QLatin1Char('(') + qtPattern +
-                           QLatin1Char(')');
-        } else {
-            filters << text + QStringLiteral(" (") + qtPattern + QLatin1Char(')');
-        }
-    }
-    return filters;
-}
-
-std::unique_ptr<QFileDialog> createOpenDialog(QWidget* parent, const QString& folder) {
-    auto dialog = createDialog(parent, folder);
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
+std::unique_ptr<components::TTextOpenDialog> createOpenDialog(QWidget* parent,
+                                                              const QString& folder) {
+    auto dialog = std::make_unique<components::TTextOpenDialog>(parent);
+    dialog->SetFilter(kTextFileFilter.toString());
+    dialog->setDirectory(folder);
+    dialog->SetPreview(true);
     return dialog;
 }
 
@@ -55,7 +42,7 @@ std::unique_ptr<QFileDialog> createSaveDialog(QWidget* parent, const QString& fo
 }
 
 void SaveDialog1SelectionChange(QFileDialog& dialog) {
-    if (dialog.selectedNameFilter() == dialog.nameFilters().value(0)) {
+    if (components::SelectedFilterIndex(dialog) == 0) {
         dialog.setDefaultSuffix(kDefaultSuffix);
     }
 }

@@ -9,21 +9,20 @@
 class QFileDialog;
 class QWidget;
 
+namespace lumarik::components {
+class TTextOpenDialog;
+}
+
 namespace lumarik::app {
 
 // The filter both file dialogs offer, as "text|pattern|text|pattern" pairs.
 inline constexpr QStringView kTextFileFilter = u"ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|全てのファイル(*.*)|*.*";
 
-// "text|pattern|..." pairs as Qt name filters "text (patterns)". Qt takes the patterns
-// from the text's last brackets, so a text that already ends with its pattern in
-// brackets is kept as it is. "*.*" means every file, so it becomes "*", which also
-// matches names without a dot.
-QStringList qtNameFilters(QStringView pairs);
-
-// The file dialogs, widget based (a preview can be added to them), starting in folder,
-// with the text-file filter and the default extension "txt". The save dialog asks no
-// overwrite question of its own: the caller asks it.
-std::unique_ptr<QFileDialog> createOpenDialog(QWidget* parent, const QString& folder);
+// The file dialogs, widget based, starting in folder, with the text-file filter and the
+// default extension "txt". The open dialog previews the selected file; the save dialog
+// asks no overwrite question of its own: the caller asks it.
+std::unique_ptr<components::TTextOpenDialog> createOpenDialog(QWidget* parent,
+                                                              const QString& folder);
 std::unique_ptr<QFileDialog> createSaveDialog(QWidget* parent, const QString& folder);
 
 // While the save dialog's first filter (text files) is selected, its default

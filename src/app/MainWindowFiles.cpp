@@ -6,6 +6,7 @@
 #include "app/FileDialogs.h"
 #include "app/TitlePanel.h"
 #include "components/FileNameKeeper.h"
+#include "components/TextDialogs.h"
 #include "editor/VelEdit.h"
 #include "platform/MessageReporter.h"
 #include "platform/ProfileFile.h"
@@ -105,7 +106,7 @@ QString droppedFile(const QMimeData& data) {
 void TFormEditor::InstallFileDialogs() {
     OpenDialog1 = [this](const QString& folder) {
         const auto dialog = createOpenDialog(this, folder);
-        return runFileDialog(*dialog);
+        return dialog->Execute() ? dialog->FileName() : QString();
     };
     SaveDialog1 = [this](const QString& folder) {
         const auto dialog = createSaveDialog(this, folder);

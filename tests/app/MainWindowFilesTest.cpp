@@ -3,12 +3,14 @@
 #include "app/AppTestSupport.h"
 #include "app/FileDialogs.h"
 #include "app/TitlePanel.h"
+#include "components/TextDialogs.h"
 #include "editor/VelEdit.h"
 #include "platform/MessageReporter.h"
 #include "platform/ProfileFile.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -542,20 +544,24 @@ TEST(RecentFiles, BothFileMenusListOpenedFilesAcrossRunsAndReopenAsOpenDoes) {
 }
 
 TEST(FileDialogs, AreWidgetBasedAndOnlyOurOverwriteQuestionIsAsked) {
-    // "*.*" would hide names without a dot outside Windows.
-    EXPECT_EQ(
-        app::qtNameFilters(app::kTextFileFilter),
-        QStringList({QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("全てのファイル(*)")}));
-    EXPECT_EQ(app::qtNameFilters(u"Logs|*.log"), QStringList{QStringLiteral("Logs (*.log)")});
-
     const auto open = app::createOpenDialog(nullptr, QDir::homePath());
     EXPECT_TRUE(open->testOption(QFileDialog::DontUseNativeDialog));
     EXPECT_EQ(open->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_TRUE(open->Preview());
+    EXPECT_EQ(open->Filter(), app::kTextFileFilter);
 
     const auto save = app::createSaveDialog(nullptr, QDir::homePath());
     EXPECT_TRUE(save->testOption(QFileDialog::DontUseNativeDialog));
     EXPECT_TRUE(save->testOption(QFileDialog::DontConfirmOverwrite));
     EXPECT_EQ(save->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(save->defaultSuffix(), QStringLiteral("txt"));
+    // Text files picked again bring the default extension back.
+    auto* types = save->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    EXPECT_EQ(types->itemText(1), QStringLiteral("全てのファイル(*.*)"));
+    save->setDefaultSuffix({});
+    types->setCurrentIndex(0);
+    emit types->textActivated(types->itemText(0));
     EXPECT_EQ(save->defaultSuffix(), QStringLiteral("txt"));
 }
 
