@@ -7,8 +7,11 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -174,6 +177,19 @@ TTextOpenDialog::TTextOpenDialog(QWidget* parent) : TEnhOpenDialog(parent) {
         selected_ = path;
         UpdatePreview();
     });
+    // A name typed into the name box selects its file in the list without making it
+    // the current one: follow the selection too.
+    const auto* files = findChild<QListView*>(QStringLiteral("listView"));
+    if (files != nullptr && files->selectionModel() != nullptr) {
+        QItemSelectionModel* selection = files->selectionModel();
+        connect(selection, &QItemSelectionModel::selectionChanged, this, [this, selection]() {
+            const QModelIndexList rows = selection->selectedRows();
+            selected_ = rows.isEmpty()
+                            ? QString()
+                            : rows.front().data(QFileSystemModel::FilePathRole).toString();
+            UpdatePreview();
+        });
+    }
 }
 
 bool TTextOpenDialog::Preview() const {

@@ -8,7 +8,9 @@
 #include <QElapsedTimer>
 #include <QGridLayout>
 #include <QLineEdit>
+#include <QListView>
 #include <QPlainTextEdit>
+#include <QTest>
 
 #include <string>
 
@@ -155,6 +157,28 @@ TEST_F(TextOpenDialog, PreviewShowsTheFirstKilobyteAsJapaneseLines) {
 
     const QString empty = qpath(dir_.write("empty.txt", ""));
     EXPECT_EQ(previewOf(empty), QString());
+}
+
+TEST_F(TextOpenDialog, ANameTypedIntoTheNameBoxIsPreviewedOnceTheListSelectsIt) {
+    dialog_.SetPreview(true);
+    dir_.write("typed.txt", "typed text");
+    dialog_.setDirectory(qpath(dir_.path()));
+    dialog_.show();
+    auto* files = dialog_.findChild<QListView*>(QStringLiteral("listView"));
+    ASSERT_NE(files, nullptr);
+    // The folder is read in the background.
+    QElapsedTimer clock;
+    clock.start();
+    while (files->model()->rowCount(files->rootIndex()) == 0 && clock.elapsed() < 5000) {
+        QTest::qWait(10);
+    }
+    auto* nameBox = dialog_.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    nameBox->setFocus();
+    QTest::keyClicks(nameBox, "typed.txt");
+    EXPECT_EQ(dialog_.PreviewControl->toPlainText(), QStringLiteral("typed text"));
+    QTest::keyClicks(nameBox, "x");
+    EXPECT_EQ(dialog_.PreviewControl->toPlainText(), QString());
+    dialog_.hide();
 }
 
 TEST_F(TextOpenDialog, OnlyRegularFilesArePreviewedAndNothingElseBlocksTheDialog) {
