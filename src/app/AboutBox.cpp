@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace lumarik::app {
 namespace {
 
@@ -84,7 +86,9 @@ TForm1::TForm1(QWidget* owner)
     Image1->setPixmap(aboutLogoImage());
     Image1->setCursor(Qt::PointingHandCursor);
     Label_version = new QLabel(QStringLiteral("Ver5.7"), this);
-    Label_version->setGeometry(120, 56, 32, 12);
+    // 32 pixels wide, or as wide as the text needs in the font the system has.
+    const int textWidth = Label_version->fontMetrics().horizontalAdvance(Label_version->text()) + 2;
+    Label_version->setGeometry(120, 56, std::max(32, textWidth), 12);
     Label_version->setAutoFillBackground(true);
     QPalette colours = Label_version->palette();
     colours.setColor(QPalette::Window, Qt::cyan);
