@@ -1,6 +1,5 @@
 #include "components/FileNameKeeper.h"
 
-#include "platform/MessageReporter.h"
 #include "platform/ProfileFile.h"
 
 #include <QAction>
@@ -30,12 +29,7 @@ TFileNameKeep::~TFileNameKeep() {
     }
     platform::ProfileWriteBatch ini(settingsPath_);
     WriteFileNames(ini);
-    const platform::ProfileWriteResult result = ini.commit();
-    if (!result) {
-        platform::currentReporter().show({result.path + QStringLiteral(" に書き込めません"),
-                                          platform::applicationTitle(),
-                                          platform::MessageIcon::Error});
-    }
+    platform::reportUnwritable(ini.commit());
 }
 
 QMenu* TFileNameKeep::ParentMenu() const {
