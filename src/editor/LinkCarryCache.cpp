@@ -37,10 +37,6 @@ const std::vector<LinkRange>& LinkCarryCache::RowLinks(const TVelStrings& store,
         longRows_.clear();
         InvalidateFrom(0);
     }
-    const auto count = static_cast<size_t>(store.Count());
-    if (carries_.size() < count) {
-        carries_.resize(count);
-    }
     // A long row that ends its logical line depends on nothing but its own bytes:
     // its links are kept until the row changes, so repainting it costs no rescan, and
     // after an edit inside it only the part from the edit on is scanned again.
@@ -179,7 +175,16 @@ void LinkCarryCache::compact() {
     stamp_ = 1;
 }
 
+void LinkCarryCache::fitTo(const TVelStrings& store) {
+    const auto count = static_cast<size_t>(store.Count());
+    if (carries_.size() < count) {
+        carries_.resize(count);
+    }
+}
+
 LinkCarry LinkCarryCache::carryInto(const TVelStrings& store, int row) {
+    // Edits may have added rows since the cache last saw the store.
+    fitTo(store);
     if (isCached(row)) {
         return carries_[row].carry;
     }

@@ -89,6 +89,8 @@ private:
     uint32_t stamp_ = 1;
     bool singleByte_ = false;
 
+    // Makes room for a state per row of the store.
+    void fitTo(const TVelStrings& store);
     bool isCached(int row) const;
     // Whether something cached for `row` with `stamp` is still valid.
     bool isCurrent(int row, uint32_t stamp) const;

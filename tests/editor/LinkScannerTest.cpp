@@ -267,6 +267,25 @@ TEST(LinkCarryCache, HonoursColorPrintAndRejectsRowsOutsideTheStore) {
     EXPECT_THROW(cache.RowLinks(store, -1, rules), VelStringsError);
 }
 
+// The repaint asks for the carry into rows that edits added after the cache last saw
+// the store: far past anything it has room for.
+TEST(LinkCarryCache, CarriesIntoRowsAddedSinceTheLastAnswer) {
+    TVelStrings store;
+    store.Add("see http://a" + kEndOfText);
+    LinkCarryCache cache;
+    const MarkupRules rules;
+    EXPECT_EQ(spansOf(cache.RowLinks(store, 0, rules)), (Spans{{W, 4, 12}}));
+    store.Put(0, "see http://a");
+    std::vector<std::string> added(1 << 18, "bc");
+    added.back() += kEndOfText;
+    store.InsertRange(1, std::move(added));
+    cache.InvalidateFrom(0);
+    const int last = store.Count() - 1;
+    EXPECT_EQ(cache.CarryInto(store, last), LinkCarry::WebContinues);
+    EXPECT_EQ(cache.CarryInto(store, 1), LinkCarry::WebContinues);
+    EXPECT_EQ(spansOf(cache.RowLinks(store, last, rules)), (Spans{{W, 0, 2}}));
+}
+
 TEST(LinkCarryCache, ReScansAnEditedRowWhoseStartCompletesAPrefix) {
     TVelStrings store;
     store.Add("see htt");

@@ -433,6 +433,23 @@ TEST(EditRepaint, ALinkStartingOnTheRowAboveFollowsAnEditBelow) {
     }
 }
 
+// A line break that adds display rows: the repaint asks the link cache about rows it
+// has not seen yet.
+TEST(EditRepaint, RowsAddedByABreakAreDrawnWithTheirLinks) {
+    BlockEditor ed;
+    ed.edit.SetColumn(20);
+    ed.edit.SetWordWrap(true);
+    ed.edit.SetColorPrintF(true);
+    ed.showText(std::string(21, 'a'));
+    ed.edit.MoveCaretTo(0, 0, 0);
+    ed.edit.ReplaceSelText("\r\n");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ed.edit.Text(), "\r\n" + std::string(21, 'a'));
+    const QImage shown = ed.image();
+    ed.edit.RedrawAll();
+    EXPECT_EQ(describeDifference(shown, ed.image()), "");
+}
+
 INSTANTIATE_TEST_SUITE_P(Runs, EditModelTest,
                          ::testing::Values(EditRun{true, true, 1}, EditRun{false, true, 2},
                                            EditRun{true, false, 3}, EditRun{false, false, 4},
