@@ -12,7 +12,7 @@ int CaretColumnLimit(std::string_view row) {
 
 int ClampCaretColumn(std::string_view row, long long col, bool singleByte) {
     const long long clamped = std::clamp<long long>(col, 0, CaretColumnLimit(row));
-    return static_cast<int>(SnapToCharStart(row, clamped, singleByte));
+    return static_cast<int>(SnapToCharStart(StripTerminator(row), clamped, singleByte));
 }
 
 int ClampAnchorColumn(std::string_view row, long long col, bool hasNextRow, bool singleByte) {

@@ -14,6 +14,8 @@ int CaretColumnLimit(std::string_view row);
 
 // A column from any source made valid for the caret: clamped to
 // 0..CaretColumnLimit and moved back onto the lead byte when it points at a trail byte.
+// Characters are those of the row's text: a lead byte in front of the terminator is a
+// character of its own.
 int ClampCaretColumn(std::string_view row, long long col, bool singleByte);
 
 // As ClampCaretColumn for a selection anchor, which may also stand after the

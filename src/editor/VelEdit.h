@@ -531,6 +531,10 @@ private:
     // Removes the bytes between two positions (in text order) from the store; answers
     // whether rows were removed.
     bool RemoveRange(TextPos from, TextPos to);
+    // Removes exactly the bytes between two positions (in text order), records
+    // nothing, and leaves the caret where they were; DeleteSelection after it has
+    // taken the selected range and recorded it.
+    void DeleteText(TextPos from, TextPos to, bool redraw);
     // Deletes the character at the caret (a terminator joins the next row) and
     // records it with the given kind; answers whether anything was deleted.
     bool DeleteAtCaret(UndoKind kind);

@@ -53,16 +53,12 @@ void TVelEdit::CaretRight(bool byWord) {
     bool toNextLine = false;
     if (CaretCol < limit) {
         const char byte = row[static_cast<size_t>(CaretCol)];
+        // A lead byte in front of the terminator is a character of its own.
         CaretCol = byWord && !isStopByte(byte)
                        ? ScanWordForward(row, CaretCol, FSingleByteMode)
-                       : CaretCol + CharLengthAt(row, CaretCol, FSingleByteMode);
-        if (CaretCol > limit) {
-            // A lead byte in front of the terminator took a terminator byte as its trail.
-            CaretCol = from;
-            toNextLine = !lastLine;
-        } else {
-            toNextLine = CaretCol >= static_cast<int>(row.size()) && !lastLine;
-        }
+                       : CaretCol + CharLengthAt(row.substr(0, static_cast<size_t>(limit)),
+                                                 CaretCol, FSingleByteMode);
+        toNextLine = CaretCol >= static_cast<int>(row.size()) && !lastLine;
     } else if (HasTerminator(row)) {
         // Only a line break leads on; the end-of-text mark and a NUL pair end the way.
         toNextLine = row[static_cast<size_t>(limit)] == '\r' && !lastLine;

@@ -39,6 +39,13 @@ struct InsertedRows {
     std::string rest;                    // what follows the last break
 };
 
+// Where the caret goes after inserted bytes that end at `col` of `row`. Inserted text
+// that ends in a lead byte pairs it with the byte behind: the caret goes in front of
+// that character, never between its bytes.
+int afterInserted(std::string_view row, int col, bool singleByte) {
+    return static_cast<int>(SnapToCharStart(StripTerminator(row), col, singleByte));
+}
+
 InsertedRows cutInserted(std::string_view text) {
     InsertedRows cut;
     size_t start = 0;
@@ -95,14 +102,19 @@ bool TVelEdit::RemoveRange(TextPos from, TextPos to) {
 }
 
 void TVelEdit::DeleteSelection(bool redraw) {
-    auto [from, to] = SelectedRange();
-    from = normalized(*Strings, from);
-    to = normalized(*Strings, to);
+    const auto [from, to] = SelectedRange();
     const std::string text = GetSelText();
     SelActive = AllSelected = false;
     if (!Undoing) {
-        RecordUndo(static_cast<int>(UndoKind::Deleted), text, from.col, from.line);
+        const TextPos at = normalized(*Strings, from);
+        RecordUndo(static_cast<int>(UndoKind::Deleted), text, at.col, at.line);
     }
+    DeleteText(from, to, redraw);
+}
+
+void TVelEdit::DeleteText(TextPos from, TextPos to, bool redraw) {
+    from = normalized(*Strings, from);
+    to = normalized(*Strings, to);
     const CaretHideGuard hidden(this);
     DrawCaretUnderline(CaretLine, false);
     const int rowsBefore = Strings->Count();
@@ -150,7 +162,8 @@ void TVelEdit::InsertAtCaret(std::string_view text, bool redraw) {
         // Edited in place: typing at the end of a very long row never copies it.
         Strings->InsertBytes(line, col, text);
         RowEdited(line, col);
-        CaretCol = col + static_cast<int>(text.size());
+        CaretCol = afterInserted(Strings->Get(line), col + static_cast<int>(text.size()),
+                                 FSingleByteMode);
         if (FWordWrap) {
             RewrapLines(headX, line, redraw, rowsBefore, line);
             CollapseSelectionToCaret();
@@ -191,6 +204,7 @@ void TVelEdit::InsertAtCaret(std::string_view text, bool redraw) {
         Strings->InsertRange(line + 1, std::move(rows));
     }
     RowsSplitOrJoined(line, col, CaretLine - line);
+    CaretCol = afterInserted(Strings->Get(CaretLine), CaretCol, FSingleByteMode);
     CaretX = ColumnX(CaretLine, CaretCol) - HorzOffset;
     if (FWordWrap) {
         RewrapLines(headX, line, redraw, rowsBefore, CaretLine);

@@ -63,13 +63,14 @@ void TVelEdit::TypeText(std::string_view s) {
             LinesChanged(CaretLine);
         }
         const std::string& row = Strings->Get(CaretLine);
+        const std::string_view text = StripTerminator(row);
         const auto length = static_cast<int>(s.size());
-        const int available = static_cast<int>(StripTerminator(row).size()) - CaretCol;
+        const int available = static_cast<int>(text.size()) - CaretCol;
         int count = std::min(available, length);
         // Ending inside a double-byte character would orphan its trail byte: the
         // whole character goes and a space keeps the text behind it in place.
-        if (CaretCol + length <= static_cast<int>(row.size()) &&
-            ByteTypeAt(row, CaretCol + length, FSingleByteMode) == 1) {
+        if (CaretCol + length < static_cast<int>(text.size()) &&
+            ByteTypeAt(text, CaretCol + length, FSingleByteMode) == 1) {
             count = std::min(available, length + 1);
             pad = " ";
         }
@@ -206,7 +207,8 @@ bool TVelEdit::DeleteAtCaret(UndoKind kind) {
             }
         }
     } else {
-        const int length = CharLengthAt(row, CaretCol, FSingleByteMode);
+        // A lead byte in front of the terminator is a character of its own.
+        const int length = CharLengthAt(StripTerminator(row), CaretCol, FSingleByteMode);
         RecordUndo(static_cast<int>(kind),
                    std::string_view(row).substr(static_cast<size_t>(CaretCol),
                                                 static_cast<size_t>(length)),

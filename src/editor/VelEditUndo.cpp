@@ -101,12 +101,9 @@ void TVelEdit::ReplayNewest() {
             end = {0, end.line + 1};
         }
         end.col += static_cast<int>(rest);
-        SelAnchorCol = at.col;
-        SelAnchorLine = at.line;
-        SelEndCol = SelDrawnEndCol = CaretCol = end.col;
-        SelEndLine = SelDrawnEndLine = CaretLine = end.line;
-        SelActive = true;
-        DeleteSelection(true);
+        // Exactly the recorded bytes go, even where they pair with the bytes around
+        // them differently from how the text reads now.
+        DeleteText(at, end, true);
         caretBefore = false;
         // Typing over a selection or over existing bytes is one action with the
         // record made just before it at the same place.

@@ -71,6 +71,8 @@ int CharClass(unsigned code) {
 }
 
 int ScanWordForward(std::string_view row, int col, bool singleByte) {
+    // The scan never enters the terminator, not even as the trail of a lead byte.
+    row = StripTerminator(row);
     size_t pos = std::min(static_cast<size_t>(std::max(col, 0)), row.size());
     int wordClass = -1;
     while (pos < row.size()) {

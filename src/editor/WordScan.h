@@ -14,8 +14,9 @@ int CharClass(unsigned code);
 
 // The column behind the word that starts at col of a row (as stored; col is a
 // character start). The first character is always taken; the scan stops in front of
-// a single-byte NUL, TAB or CR, at the row's end and at the first character of
-// another class. With singleByte every byte is a character of its own.
+// a single-byte NUL, TAB or CR, at the end of the row's text (a lead byte in front of
+// the terminator is a character of its own) and at the first character of another
+// class. With singleByte every byte is a character of its own.
 int ScanWordForward(std::string_view row, int col, bool singleByte = false);
 
 // The column in front of the word that ends at col (a character start): characters

@@ -72,10 +72,13 @@ TEST(VelEditKeys, RightAndLeftStepOverWholeCharactersAndRowEnds) {
     ed.showText("a" + kA + "b\r\nxy");
     walk(ed.edit, Qt::Key_Right, {}, {{0, 1}, {0, 3}, {0, 4}, {1, 0}, {1, 1}, {1, 2}, {1, 2}});
     walk(ed.edit, Qt::Key_Left, {}, {{1, 1}, {1, 0}, {0, 4}, {0, 3}, {0, 1}, {0, 0}, {0, 0}});
-    // A lead byte in front of CR LF takes the CR as its trail byte.
-    ed.showText("ab\x88\r\ncd");
-    walk(ed.edit, Qt::Key_Right, {}, {{0, 1}, {0, 2}, {1, 0}});
-    walk(ed.edit, Qt::Key_Left, {}, {{0, 2}});
+    // A lead byte in front of CR LF, or at the end of the text, is a character of its
+    // own: the caret stands on either side of it, never takes a terminator byte.
+    ed.showText("ab\x88\r\ncd\x88");
+    walk(ed.edit, Qt::Key_Right, {}, {{0, 1}, {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 3}});
+    walk(ed.edit, Qt::Key_Left, {}, {{1, 2}, {1, 1}, {1, 0}, {0, 3}, {0, 2}});
+    walk(ed.edit, Qt::Key_End, {}, {{0, 3}});
+    walk(ed.edit, Qt::Key_Right, Qt::ControlModifier, {{1, 0}, {1, 2}, {1, 3}});
     // NUL and a byte end a row without being a line break: Right stops there.
     ed.showText(std::string("ab\0xcd", 6));
     walk(ed.edit, Qt::Key_Right, {}, {{0, 1}, {0, 2}, {0, 2}});

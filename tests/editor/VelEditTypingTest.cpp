@@ -370,6 +370,35 @@ TEST(VelEditTyping, DeleteAndBackSpaceTakeWholeCharactersAndJoinLines) {
     EXPECT_EQ(caretOf(ed.edit), Pos(0, 2));
     EXPECT_EQ(watch.take(), 2);
 
+    // A lead byte in front of a line break or at the end of the text is one character:
+    // deleting next to it never takes a terminator byte or the end-of-text mark.
+    ed.showText("ab\x88\r\ncd");
+    press(ed.edit, Qt::Key_End);
+    press(ed.edit, Qt::Key_Delete);
+    EXPECT_EQ(ed.edit.Text(), "ab\x88" "cd");
+    ed.edit.Undo();
+    ed.edit.MoveCaretTo(0, 1, 0);
+    press(ed.edit, Qt::Key_Backspace);
+    EXPECT_EQ(ed.edit.Text(), "ab\x88" "cd");
+    ed.edit.Undo();
+    ed.edit.MoveCaretTo(2, 0, 0);
+    press(ed.edit, Qt::Key_Delete);
+    EXPECT_EQ(ed.edit.Text(), "ab\r\ncd");
+    ed.edit.Undo();
+    ed.edit.MoveCaretTo(2, 0, 0);
+    press(ed.edit, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(ed.edit.Text(), "ab\r\ncd");
+    ed.edit.Undo();
+    EXPECT_EQ(ed.edit.Text(), "ab\x88\r\ncd");
+    ed.showText("abc\x88");
+    press(ed.edit, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 4));
+    press(ed.edit, Qt::Key_Delete);
+    EXPECT_EQ(ed.edit.Text(), "abc\x88");
+    press(ed.edit, Qt::Key_Backspace);
+    EXPECT_EQ(ed.edit.Text(), "abc");
+    EXPECT_EQ(rowsOf(ed.edit), Rows({"abc" + kEnd}));
+
     // At the very end of a continued row Delete takes the next row's first character.
     ed.edit.SetColumn(10);
     ed.showText("0123456789abc");

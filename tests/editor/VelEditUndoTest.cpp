@@ -374,6 +374,35 @@ TEST(VelEditUndo, RecordsKeepTheirPlaceWhenTheTextIsLaidOutAgain) {
     EXPECT_FALSE(ed.edit.CanUndo());
 }
 
+// Inserted bytes that pair up with the bytes around them differently than they did
+// alone are still taken back exactly.
+TEST(VelEditUndo, AnInsertEndingInALoneLeadByteIsTakenBackExactly) {
+    BlockEditor ed;
+    ed.showText("abc\x82");
+    ed.edit.SelectAll();
+    ed.edit.ReplaceSelText("abc\x82");
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 4));
+    ed.edit.Undo();
+    EXPECT_EQ(ed.edit.Text(), "abc\x82");
+    // Pasted after the lone lead byte, the copy's "a" becomes its trail byte.
+    ed.edit.TextEnd();
+    ed.edit.ReplaceSelText("abc\x82");
+    EXPECT_EQ(ed.edit.Text(), "abc\x82" "abc\x82");
+    ed.edit.Undo();
+    EXPECT_EQ(ed.edit.Text(), "abc\x82");
+    // In front of other text the caret stays off the pair the insert made.
+    ed.showText("xyz");
+    ed.edit.MoveCaretTo(1, 0, 0);
+    ed.edit.ReplaceSelText("ab\x82");
+    EXPECT_EQ(ed.edit.Text(), "xab\x82yz");
+    EXPECT_EQ(caretOf(ed.edit), Pos(0, 3));
+    ed.edit.DeleteChar();
+    EXPECT_EQ(ed.edit.Text(), "xabz");
+    ed.edit.Undo();
+    ed.edit.Undo();
+    EXPECT_EQ(ed.edit.Text(), "xyz");
+}
+
 TEST(VelEditUndo, UndoingEveryEditOfARealFileGivesBackItsBytes) {
     const fs::path corpus = LUMARIK_CORPUS_DIR;
     if (!fs::is_directory(corpus)) {
