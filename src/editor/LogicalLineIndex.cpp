@@ -114,6 +114,10 @@ TextPos LogicalLineIndex::LogicalToRow(TextPos logical) {
         const std::string& text = store_.Get(row);
         const bool lastOfLine = endsLine(text) || row == count - 1;
         if (lastOfLine) {
+            // After the line's terminator is the start of the next line.
+            if (row < count - 1 && remaining == static_cast<int64_t>(text.size())) {
+                return {0, row + 1};
+            }
             return {static_cast<int>(std::min<int64_t>(remaining, textLength(text))), row};
         }
         if (remaining < static_cast<int64_t>(text.size())) {

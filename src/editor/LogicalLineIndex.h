@@ -38,9 +38,10 @@ public:
     void Invalidate(int row);
 
     // Logical position to display position. A column equal to the length of the rows
-    // in front of a row maps to column 0 of that row. A line past the last logical
-    // line maps to the last row; a column past the end of the logical line is clamped
-    // to the end of its text.
+    // in front of a row maps to column 0 of that row, also the column after the
+    // whole line with its terminator (column 0 of the next line). A line past the last
+    // logical line maps to the last row; a column further past the end of the logical
+    // line is clamped to the end of its text.
     TextPos LogicalToRow(TextPos logical);
 
     // Display position to logical position: the line counts the LF-ending rows in

@@ -1,6 +1,7 @@
 // TVelEdit: the undo history. Each edit records what it is about to insert or remove
-// at a logical position, so records survive re-wrapping; Undo takes back the newest
-// record and the one recorded with it for the same user action.
+// at a logical position, whether word wrap is on or off, so records survive every
+// re-wrap and every switch of WordWrap or Column; Undo takes back the newest record and
+// the one recorded with it for the same user action.
 #include "editor/VelEdit.h"
 
 #include <algorithm>
@@ -19,9 +20,6 @@ bool before(TextPos a, TextPos b) {
 } // namespace
 
 TextPos TVelEdit::DisplayPosition(int col, int line) const {
-    if (!FWordWrap) {
-        return {col, line};
-    }
     LogicalToRow(col, line);
     return {col, line};
 }
@@ -46,9 +44,9 @@ bool TVelEdit::RecordUndo(int kind, std::string_view text, int col, int line) {
     const auto length = static_cast<int64_t>(text.size());
     const bool fits = UndoRecords.MakeRoom(length, FUndoBuf, UndoLost);
     if (fits) {
-        if (FWordWrap) {
-            RowToLogical(col, line);
-        }
+        // Unwrapped, a row and a logical line differ too: a lone CR ends a row but no
+        // logical line.
+        RowToLogical(col, line);
         try {
             UndoRecords.PushNewest({static_cast<UndoKind>(kind), col, line, std::string(text)});
         } catch (const std::bad_alloc&) {

@@ -374,6 +374,33 @@ TEST(VelEditUndo, RecordsKeepTheirPlaceWhenTheTextIsLaidOutAgain) {
     EXPECT_FALSE(ed.edit.CanUndo());
 }
 
+// A lone CR or a NUL ends a row but no line: rows and lines differ with word wrap off
+// too, and a record made in one layout is taken back in the other.
+TEST(VelEditUndo, RecordsKeepTheirPlaceAcrossAWordWrapSwitchBesideLoneCrRows) {
+    BlockEditor ed;
+    const std::string loneCr = "ab\rxcd\r\nef\r\ngh";
+    ed.showText(loneCr);
+    ASSERT_EQ(rowsOf(ed.edit)[0], "ab\rx");
+    ed.edit.MoveCaretTo(0, 2, 0);
+    ed.edit.TypeText("Z");
+    ed.edit.SetWordWrap(false);
+    ed.edit.Undo();
+    EXPECT_EQ(ed.edit.Text(), loneCr);
+
+    const std::string nul = "line0\r\nabc\rdef\r\nline2\r\nl" + std::string(1, '\0') + "ine3";
+    ed.showText(nul);
+    ASSERT_EQ(rowsOf(ed.edit)[4], "l" + std::string(1, '\0') + "i");
+    ed.edit.MoveCaretTo(0, 3, 0);
+    ed.edit.TypeText("Q");
+    ed.edit.MoveCaretTo(1, 4, 0);
+    ed.edit.DeleteChar();
+    ed.edit.SetWordWrap(true);
+    ed.edit.Undo();
+    ed.edit.SetColumn(10);
+    ed.edit.Undo();
+    EXPECT_EQ(ed.edit.Text(), nul);
+}
+
 // Inserted bytes that pair up with the bytes around them differently than they did
 // alone are still taken back exactly.
 TEST(VelEditUndo, AnInsertEndingInALoneLeadByteIsTakenBackExactly) {
@@ -387,7 +414,8 @@ TEST(VelEditUndo, AnInsertEndingInALoneLeadByteIsTakenBackExactly) {
     // Pasted after the lone lead byte, the copy's "a" becomes its trail byte.
     ed.edit.TextEnd();
     ed.edit.ReplaceSelText("abc\x82");
-    EXPECT_EQ(ed.edit.Text(), "abc\x82" "abc\x82");
+    EXPECT_EQ(ed.edit.Text(), "abc\x82"
+                              "abc\x82");
     ed.edit.Undo();
     EXPECT_EQ(ed.edit.Text(), "abc\x82");
     // In front of other text the caret stays off the pair the insert made.

@@ -418,6 +418,13 @@ TEST(LogicalLineIndex, ConvertsByTheRowsThatEndWithLf) {
     // The end of a continuation row is column 0 of the next row.
     EXPECT_EQ(index.RowToLogical({4, 0}), (TextPos{4, 0}));
     EXPECT_EQ(index.LogicalToRow({4, 0}), (TextPos{0, 1}));
+    // After a line's CR LF is the next line's start, as RewrapAll maps an anchor there.
+    EXPECT_EQ(index.RowToLogical({4, 1}), (TextPos{8, 0}));
+    EXPECT_EQ(index.LogicalToRow({8, 0}), (TextPos{0, 2}));
+    TVelStrings two;
+    fill(two, {"ab\r\n", "cd"s + kEndMark});
+    LogicalLineIndex twoIndex(two);
+    EXPECT_EQ(RewrapAll(two, twoIndex, true, cells(10), {}, {4, 0}).anchor, (TextPos{0, 1}));
     // A lone-CR row is no logical line end for the conversions.
     EXPECT_EQ(index.RowToLogical({1, 3}), (TextPos{5, 1}));
     EXPECT_EQ(index.LogicalToRow({5, 1}), (TextPos{1, 3}));
