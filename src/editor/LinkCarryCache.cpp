@@ -65,7 +65,7 @@ const std::vector<LinkRange>& LinkCarryCache::RowLinks(const TVelStrings& store,
     }
     KeptRanges& kept = longRows_[row];
     kept = {stamp_, rules.tabCount, std::move(result.ranges), {}, std::string::npos};
-    extendColumnMarks(bytes, rules.tabCount, kept);
+    extendColumnMarks(bytes, rules.tabCount, singleByte_, kept);
     return kept.ranges;
 }
 
@@ -114,7 +114,7 @@ bool LinkCarryCache::rescanChanged(std::string_view bytes, bool singleByte, Kept
     const size_t mark = std::min(*from / kColumnMarkStep, marks.size() - 1);
     const size_t markByte = mark * kColumnMarkStep;
     const size_t column =
-        ExpandedColumnAfter(bytes.substr(markByte, *from - markByte), marks[mark], kept.tabCount);
+        ExpandedColumnAfter(bytes, markByte, *from, marks[mark], kept.tabCount, singleByte);
     RowLinkScan rest = ScanRowLinksFrom(bytes, "", *from, column, singleByte, kept.tabCount);
     const auto stale =
         std::partition_point(kept.ranges.begin(), kept.ranges.end(),
@@ -122,19 +122,20 @@ bool LinkCarryCache::rescanChanged(std::string_view bytes, bool singleByte, Kept
     kept.ranges.erase(stale, kept.ranges.end());
     kept.ranges.insert(kept.ranges.end(), rest.ranges.begin(), rest.ranges.end());
     kept.changedFrom = std::string::npos;
-    extendColumnMarks(bytes, kept.tabCount, kept);
+    extendColumnMarks(bytes, kept.tabCount, singleByte, kept);
     return true;
 }
 
-void LinkCarryCache::extendColumnMarks(std::string_view bytes, int tabCount, KeptRanges& kept) {
+void LinkCarryCache::extendColumnMarks(std::string_view bytes, int tabCount, bool singleByte,
+                                       KeptRanges& kept) {
     std::vector<size_t>& marks = kept.columnMarks;
     if (marks.empty()) {
         marks.push_back(0);
     }
     for (size_t at = (marks.size() - 1) * kColumnMarkStep; at + kColumnMarkStep <= bytes.size();
          at += kColumnMarkStep) {
-        marks.push_back(
-            ExpandedColumnAfter(bytes.substr(at, kColumnMarkStep), marks.back(), tabCount));
+        marks.push_back(ExpandedColumnAfter(bytes, at, at + kColumnMarkStep, marks.back(), tabCount,
+                                            singleByte));
     }
 }
 

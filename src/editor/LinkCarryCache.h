@@ -99,7 +99,8 @@ private:
     // little in front of the change; false when no place to restart was found.
     static bool rescanChanged(std::string_view bytes, bool singleByte, KeptRanges& kept);
     // Adds the column marks that `bytes` has beyond the last one kept.
-    static void extendColumnMarks(std::string_view bytes, int tabCount, KeptRanges& kept);
+    static void extendColumnMarks(std::string_view bytes, int tabCount, bool singleByte,
+                                  KeptRanges& kept);
     // Applies all recorded invalidations to the cache and starts the stamps afresh.
     void compact();
     // The state handed on to `row` by the rows above it.

@@ -255,11 +255,11 @@ private:
 
 // Fills in the tab-expanded columns of ranges that are in ascending order and begin at
 // or after byte `from`, whose column is `column`. Each byte is walked over once.
-void setExpandedColumns(std::string_view row, int tabCount, size_t from, size_t column,
-                        std::vector<LinkRange>& ranges) {
+void setExpandedColumns(std::string_view row, int tabCount, bool singleByte, size_t from,
+                        size_t column, std::vector<LinkRange>& ranges) {
     size_t byte = from;
     auto advanceTo = [&](size_t target) {
-        column = ExpandedColumnAfter(row.substr(byte, target - byte), column, tabCount);
+        column = ExpandedColumnAfter(row, byte, target, column, tabCount, singleByte);
         byte = target;
         return column;
     };
@@ -274,14 +274,14 @@ void setExpandedColumns(std::string_view row, int tabCount, size_t from, size_t 
 RowLinkScan ScanRowLinks(std::string_view row, std::string_view nextRow, LinkCarry carryIn,
                          bool singleByte, int tabCount) {
     RowLinkScan scan = RowScanner(row, nextRow, singleByte, true).run(carryIn);
-    setExpandedColumns(row, tabCount, 0, 0, scan.ranges);
+    setExpandedColumns(row, tabCount, singleByte, 0, 0, scan.ranges);
     return scan;
 }
 
 RowLinkScan ScanRowLinksFrom(std::string_view row, std::string_view nextRow, size_t from,
                              size_t fromColumn, bool singleByte, int tabCount) {
     RowLinkScan scan = RowScanner(row, nextRow, singleByte, true).runFrom(from);
-    setExpandedColumns(row, tabCount, from, fromColumn, scan.ranges);
+    setExpandedColumns(row, tabCount, singleByte, from, fromColumn, scan.ranges);
     return scan;
 }
 
@@ -316,16 +316,21 @@ std::optional<size_t> LinkScanRestart(std::string_view row, size_t col,
     return floor == lastEnd && lastEnd > 0 ? std::optional<size_t>(lastEnd) : std::nullopt;
 }
 
-size_t ExpandedColumnAfter(std::string_view piece, size_t column, int tabCount) {
+size_t ExpandedColumnAfter(std::string_view row, size_t from, size_t to, size_t column,
+                           int tabCount, bool singleByte) {
     const size_t tab = static_cast<size_t>(std::clamp(tabCount, 1, 8));
-    size_t byte = 0;
-    for (size_t tabAt = piece.find('\t'); tabAt != std::string_view::npos;
-         tabAt = piece.find('\t', byte)) {
+    const std::string_view piece = row.substr(0, to);
+    size_t byte = from;
+    for (size_t tabAt = piece.find('\t', from); tabAt != std::string_view::npos;
+         tabAt = piece.find('\t', tabAt + 1)) {
+        if (!IsTabAt(row, tabAt, singleByte)) {
+            continue;
+        }
         column += tabAt - byte;
         column += tab - column % tab;
         byte = tabAt + 1;
     }
-    return column + (piece.size() - byte);
+    return column + (to - byte);
 }
 
 LinkCarry CarryPastRow(std::string_view row, std::string_view nextRow, LinkCarry carryIn,

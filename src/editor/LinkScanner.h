@@ -64,9 +64,11 @@ RowLinkScan ScanRowLinksFrom(std::string_view row, std::string_view nextRow, siz
 std::optional<size_t> LinkScanRestart(std::string_view row, size_t col,
                                       const std::vector<LinkRange>& before, bool singleByte);
 
-// The tab-expanded column after `piece` when it starts at expanded column `column`:
-// each tab runs on to the next multiple of tabCount (1..8), every other byte is one.
-size_t ExpandedColumnAfter(std::string_view piece, size_t column, int tabCount);
+// The tab-expanded column at byte `to` of a row when byte `from` is at expanded column
+// `column`: each tab character runs on to the next multiple of tabCount (1..8), every
+// other byte is one (a tab that is a trail byte too, IsTabAt).
+size_t ExpandedColumnAfter(std::string_view row, size_t from, size_t to, size_t column,
+                           int tabCount, bool singleByte);
 
 // Only the state that ScanRowLinks hands on, for rows that are passed over.
 LinkCarry CarryPastRow(std::string_view row, std::string_view nextRow, LinkCarry carryIn,

@@ -34,7 +34,8 @@ ColumnHit ColumnAtX(std::string_view text, int x, int tabCount, bool singleByte,
     for (CharScanner scan(text, singleByte); !scan.atEnd();) {
         const size_t start = scan.pos();
         unit.assign(text.substr(start, static_cast<size_t>(scan.next())));
-        if (unit.back() == '\t') {
+        // A tab that is the trail byte of a pair is no tab.
+        if (unit == "\t") {
             unit.pop_back();
             const size_t tabColumn = column + unit.size();
             unit.append(tabWidth - tabColumn % tabWidth, ' ');

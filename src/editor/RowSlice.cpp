@@ -5,7 +5,7 @@
 namespace lumarik::editor {
 
 RowSlice SliceRow(std::string_view text, int tabCount, int left, int right, bool recordTabs,
-                  const TextWidthFn& charWidth, const RowCheckpoint& from) {
+                  const TextWidthFn& charWidth, const RowCheckpoint& from, bool singleByte) {
     const size_t tabWidth = static_cast<size_t>(std::clamp(tabCount, 1, 8));
     RowSlice slice;
     std::string unit;
@@ -28,7 +28,8 @@ RowSlice SliceRow(std::string_view text, int tabCount, int left, int right, bool
         }
     }
     // Characters are read as the canvas reads the expanded text: a lead byte pairs with
-    // the byte after it, even when that byte is a tab (which still expands).
+    // the byte after it, even when that byte is a tab, which then expands only in
+    // single-byte mode.
     for (CharScanner scan(rest, false); !scan.atEnd();) {
         if (x >= right) {
             return slice;
@@ -36,7 +37,7 @@ RowSlice SliceRow(std::string_view text, int tabCount, int left, int right, bool
         const size_t start = scan.pos();
         const size_t length = static_cast<size_t>(scan.next());
         std::string_view shown = rest.substr(start, length);
-        const bool tab = shown.back() == '\t';
+        const bool tab = shown.back() == '\t' && (length == 1 || singleByte);
         int tabX = x;
         if (tab) {
             unit.assign(shown.substr(0, length - 1));

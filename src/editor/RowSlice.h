@@ -31,13 +31,15 @@ struct RowSlice {
 };
 
 // Walks the row's text (terminator already removed) from `from`, expanding tabs as
-// ExpandTabs does, and cuts out the characters overlapping [left, right); charWidth
+// ExpandTabs does (singleByte as there), and cuts out the characters overlapping
+// [left, right); charWidth
 // measures one character (a pair, or a character with its tab's spaces). Stops at the
 // first character that starts at or beyond right. With recordTabs, also collects the
 // x of the tabs in the slice (only the row's first kMaxTabStops tabs count), as
 // ExpandTabsWithStops records them. Starting at a checkpoint whose x is below left
 // gives the slice a walk from the row start gives.
 RowSlice SliceRow(std::string_view text, int tabCount, int left, int right, bool recordTabs,
-                  const TextWidthFn& charWidth, const RowCheckpoint& from = {});
+                  const TextWidthFn& charWidth, const RowCheckpoint& from = {},
+                  bool singleByte = false);
 
 } // namespace lumarik::editor

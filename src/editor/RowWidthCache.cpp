@@ -23,7 +23,7 @@ int RowWidthCache::PrefixWidth(int line, std::string_view row, size_t col,
                                const RowWidthRules& rules) {
     col = std::min(col, row.size());
     if (row.size() < limits_.minRowBytes) {
-        return textWidth_(ExpandTabs(row.substr(0, col), rules.tabCount));
+        return textWidth_(ExpandTabs(row.substr(0, col), rules.tabCount, rules.singleByte));
     }
     const std::string_view text = StripTerminator(row);
     CachedRow& cached = Row(line, text, rules);
@@ -36,7 +36,7 @@ int RowWidthCache::PrefixWidth(int line, std::string_view row, size_t col,
     const RowCheckpoint& from = std::prev(after)->at;
     // Checkpoints lie inside the text, so the rest may take in the terminator.
     return from.x + textWidth_(ExpandTabsFrom(row.substr(from.byte, col - from.byte),
-                                              rules.tabCount, from.column));
+                                              rules.tabCount, from.column, rules.singleByte));
 }
 
 ColumnHit RowWidthCache::NearestColumn(int line, std::string_view row, int x,
@@ -64,7 +64,7 @@ int RowWidthCache::TextWidth(int line, std::string_view row, const RowWidthRules
     if (row.size() < limits_.minRowBytes) {
         return text.find('\t') == std::string_view::npos
                    ? textWidth_(text)
-                   : textWidth_(ExpandTabs(text, rules.tabCount));
+                   : textWidth_(ExpandTabs(text, rules.tabCount, rules.singleByte));
     }
     CachedRow& cached = Row(line, text, rules);
     if (!cached.width) {
@@ -72,7 +72,7 @@ int RowWidthCache::TextWidth(int line, std::string_view row, const RowWidthRules
         }
         const RowCheckpoint& last = cached.checkpoints.back().at;
         cached.width = last.x + textWidth_(ExpandTabsFrom(text.substr(last.byte), rules.tabCount,
-                                                          last.column));
+                                                          last.column, rules.singleByte));
     }
     return *cached.width;
 }
@@ -186,12 +186,17 @@ bool RowWidthCache::TakeCheckpoint(CachedRow& row, std::string_view text) {
         return false;
     }
     const std::string_view piece = rest.substr(0, scan.pos());
-    const std::string expanded = ExpandTabsFrom(piece, rules_.tabCount, last.at.column);
+    const std::string expanded =
+        ExpandTabsFrom(piece, rules_.tabCount, last.at.column, rules_.singleByte);
     Checkpoint next;
     next.at.byte = last.at.byte + piece.size();
     next.at.column = last.at.column + expanded.size();
     next.at.x = last.at.x + textWidth_(expanded);
-    next.at.tabs = last.at.tabs + static_cast<int>(std::count(piece.begin(), piece.end(), '\t'));
+    next.at.tabs = last.at.tabs;
+    for (size_t tab = piece.find('\t'); tab != std::string_view::npos;
+         tab = piece.find('\t', tab + 1)) {
+        next.at.tabs += IsTabAt(piece, tab, rules_.singleByte) ? 1 : 0;
+    }
     next.hitX = rules_.singleByte ? last.hitX + ByteByByteWidth(piece, last.at.column) : next.at.x;
     row.checkpoints.push_back(next);
     return true;
@@ -239,7 +244,7 @@ ColumnHit RowWidthCache::WalkToX(std::string_view text, const Checkpoint& from, 
     for (CharScanner scan(rest, rules_.singleByte); !scan.atEnd();) {
         const size_t start = scan.pos();
         unit.assign(rest.substr(start, static_cast<size_t>(scan.next())));
-        if (unit.back() == '\t') {
+        if (unit == "\t") {
             unit.pop_back();
             unit.append(tabWidth - (column + unit.size()) % tabWidth, ' ');
         }

@@ -27,7 +27,7 @@ WrapParams TVelEdit::CurrentWrapParams() const {
 }
 
 int TVelEdit::ExpandedWidth(std::string_view bytes) const {
-    return canvas_->textWidth(ExpandTabs(bytes, FTabCount));
+    return canvas_->textWidth(ExpandTabs(bytes, FTabCount, FSingleByteMode));
 }
 
 int TVelEdit::ColumnX(int line, int col) const {

@@ -48,8 +48,9 @@ void TVelEdit::DrawLinks(int first, int last, const QRect* clip) {
             if (x >= right) {
                 break;
             }
-            const std::string slice = ExpandTabsFrom(
-                row.substr(link->begin, link->end - link->begin), FTabCount, link->expandedBegin);
+            const std::string slice =
+                ExpandTabsFrom(row.substr(link->begin, link->end - link->begin), FTabCount,
+                               link->expandedBegin, FSingleByteMode);
             DrawLinkRange(slice, x, canvas_->textWidth(slice), clip, line);
         }
     }

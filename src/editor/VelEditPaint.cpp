@@ -270,7 +270,7 @@ void TVelEdit::DrawLine(int x, int rowOffset, std::string_view text) {
                : RowCheckpoint{};
     const RowSlice slice = SliceRow(
         text, FTabCount, left, clip.left() + clip.width() - origin, FShowTAB,
-        [this](std::string_view s) { return canvas_->textWidth(s); }, start);
+        [this](std::string_view s) { return canvas_->textWidth(s); }, start, FSingleByteMode);
     canvas_->textOut(origin + slice.x, y, clip, slice.text);
     if (slice.reachesEnd) {
         DrawLineEndMark(origin + slice.endX, y, tail);

@@ -80,15 +80,16 @@ void TVelEdit::DrawLineSegment(int line, int from, std::string_view text, bool s
                    : RowCheckpoint{};
     };
     const int limit = right - origin;
-    const RowSlice head = SliceRow(text.substr(0, static_cast<size_t>(from)), FTabCount, limit,
-                                   limit, false, charWidth, startBefore(limit, from));
+    const RowSlice head =
+        SliceRow(text.substr(0, static_cast<size_t>(from)), FTabCount, limit, limit, false,
+                 charWidth, startBefore(limit, from), FSingleByteMode);
     if (!head.reachesEnd) {
         return; // the segment starts right of the text area
     }
     const int partLeft = std::max(HorzOffset, head.endX);
     const RowSlice part =
         SliceRow(text.substr(0, static_cast<size_t>(textEnd)), FTabCount, partLeft, limit, FShowTAB,
-                 charWidth, startBefore(partLeft, textEnd));
+                 charWidth, startBefore(partLeft, textEnd), FSingleByteMode);
     const int xFrom = origin + head.endX;
     const int xEnd = part.reachesEnd ? origin + part.endX : right;
     const int textRight = std::min(right, std::max(TextLeft, xEnd));

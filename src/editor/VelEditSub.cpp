@@ -106,12 +106,16 @@ namespace {
 // One pass over s, which starts at column startColumn: calls onTab(expandedSoFar,
 // spaces) for each tab before its spaces are appended.
 template <typename OnTab>
-std::string expand(std::string_view s, int tabCount, size_t startColumn, OnTab onTab) {
+std::string expand(std::string_view s, int tabCount, size_t startColumn, bool singleByte,
+                   OnTab onTab) {
     const auto width = static_cast<size_t>(std::clamp(tabCount, 1, 8));
     std::string out;
     out.reserve(s.size());
     size_t start = 0;
-    for (size_t tab = s.find('\t'); tab != std::string_view::npos; tab = s.find('\t', start)) {
+    for (size_t tab = s.find('\t'); tab != std::string_view::npos; tab = s.find('\t', tab + 1)) {
+        if (!IsTabAt(s, tab, singleByte)) {
+            continue;
+        }
         out.append(s, start, tab - start);
         const size_t spaces = width - (startColumn + out.size()) % width;
         onTab(out, spaces);
@@ -124,26 +128,38 @@ std::string expand(std::string_view s, int tabCount, size_t startColumn, OnTab o
 
 } // namespace
 
-std::string ExpandTabs(std::string_view s, int tabCount) {
-    return ExpandTabsFrom(s, tabCount, 0);
+bool IsTabAt(std::string_view s, size_t i, bool singleByte) {
+    if (i >= s.size() || s[i] != '\t') {
+        return false;
+    }
+    size_t run = 0;
+    while (!singleByte && run < i && isLead(s[i - run - 1])) {
+        ++run;
+    }
+    return run % 2 == 0;
 }
 
-std::string ExpandTabsFrom(std::string_view s, int tabCount, size_t startColumn) {
-    return expand(s, tabCount, startColumn, [](const std::string&, size_t) {});
+std::string ExpandTabs(std::string_view s, int tabCount, bool singleByte) {
+    return ExpandTabsFrom(s, tabCount, 0, singleByte);
+}
+
+std::string ExpandTabsFrom(std::string_view s, int tabCount, size_t startColumn, bool singleByte) {
+    return expand(s, tabCount, startColumn, singleByte, [](const std::string&, size_t) {});
 }
 
 std::string ExpandTabsWithStops(std::string_view s, int tabCount, bool showTabs,
-                                const TextWidthFn& textWidth, std::vector<int>& tabStopsX) {
+                                const TextWidthFn& textWidth, std::vector<int>& tabStopsX,
+                                bool singleByte) {
     tabStopsX.clear();
     if (!showTabs) {
         tabStopsX.push_back(-1);
-        return ExpandTabs(s, tabCount);
+        return ExpandTabs(s, tabCount, singleByte);
     }
     // Text widths add up character by character, so the x of each tab is the x of
     // the previous one plus the width of what lies between them.
     int x = 0;
     size_t measured = 0;
-    std::string out = expand(s, tabCount, 0, [&](const std::string& soFar, size_t) {
+    std::string out = expand(s, tabCount, 0, singleByte, [&](const std::string& soFar, size_t) {
         if (static_cast<int>(tabStopsX.size()) >= kMaxTabStops) {
             return;
         }

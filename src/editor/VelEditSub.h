@@ -67,13 +67,20 @@ std::string LowerCase(std::string_view s, bool singleByte);
 // Pixel width of a run of display bytes (already tab-expanded) in the current font.
 using TextWidthFn = std::function<int(std::string_view)>;
 
-// Tab expansion: each tab becomes spaces up to the next multiple of tabCount
-// columns, counted in the expanded text, always at least one. tabCount is 1..8.
-std::string ExpandTabs(std::string_view s, int tabCount);
+// Whether s[i] is a tab that stands as a character of its own: a 0x09 byte that is the
+// trail byte of a pair (after an odd run of lead-byte values) belongs to that pair.
+// s must start at a character start.
+bool IsTabAt(std::string_view s, size_t i, bool singleByte);
+
+// Tab expansion: each tab character becomes spaces up to the next multiple of
+// tabCount columns, counted in the expanded text, always at least one; a 0x09 trail
+// byte stays as it is (IsTabAt). tabCount is 1..8; s starts at a character start.
+std::string ExpandTabs(std::string_view s, int tabCount, bool singleByte);
 
 // Expansion of s when it starts at column startColumn of an expanded row: the
-// continuation of ExpandTabs, so a row can be expanded piece by piece.
-std::string ExpandTabsFrom(std::string_view s, int tabCount, size_t startColumn);
+// continuation of ExpandTabs, so a row can be expanded piece by piece from character
+// start to character start.
+std::string ExpandTabsFrom(std::string_view s, int tabCount, size_t startColumn, bool singleByte);
 
 // Most tab positions recorded by ExpandTabsWithStops; a -1 closes the list.
 inline constexpr int kMaxTabStops = 100;
@@ -82,6 +89,7 @@ inline constexpr int kMaxTabStops = 100;
 // the expanded text in front of it) of each of the first 100 tabs, then a -1. Without
 // showTabs, tabStopsX is just the closing -1.
 std::string ExpandTabsWithStops(std::string_view s, int tabCount, bool showTabs,
-                                const TextWidthFn& textWidth, std::vector<int>& tabStopsX);
+                                const TextWidthFn& textWidth, std::vector<int>& tabStopsX,
+                                bool singleByte);
 
 } // namespace lumarik::editor

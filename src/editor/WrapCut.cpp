@@ -127,9 +127,10 @@ public:
 
 private:
     // Columns only: the common case. A byte takes a column, a tab up to the next tab
-    // stop, whether or not it is the trail byte of a pair; a character takes the
-    // columns of its bytes. So the bytes that fit are counted from tab to tab, and the
-    // end moves back one byte when it splits a double-byte character.
+    // stop (a tab that is the trail byte of a pair is a byte like any other); a
+    // character takes the columns of its bytes. So the bytes that fit are counted from
+    // tab to tab, and the end moves back one byte when it splits a double-byte
+    // character.
     size_t columnFitEnd(size_t start) const {
         const size_t size = line_.size();
         size_t columns = 0;
@@ -141,6 +142,11 @@ private:
             q = tab;
             if (q == limit) {
                 break;
+            }
+            if (splitsPair(start, q)) {
+                ++columns;
+                ++q;
+                continue;
             }
             const size_t stop = columns + tabCount_ - columnInTab(columns);
             if (stop > column_) {
@@ -192,10 +198,8 @@ private:
                 break;
             }
             std::string_view glyphs = line_.substr(q, length);
-            if (line_[q + length - 1] == '\t') {
-                expanded.assign(glyphs.substr(0, length - 1))
-                    .append(columnsTaken - length + 1, ' ');
-                glyphs = expanded;
+            if (length == 1 && line_[q] == '\t') {
+                glyphs = expanded.assign(columnsTaken, ' ');
             }
             width += params_.textWidth(glyphs);
             if (width > maxWidth_) {
@@ -207,13 +211,14 @@ private:
         return q;
     }
 
-    // Columns the character at q takes when it starts at `columns`. Tab expansion goes
-    // by bytes: a tab that is the trail byte of a pair expands too.
+    // Columns the character at q takes when it starts at `columns`: a tab up to the
+    // next tab stop, any other character its bytes (a pair with a tab as its trail
+    // byte too).
     size_t advance(size_t q, size_t length, size_t columns) const {
-        if (line_[q + length - 1] != '\t') {
+        if (length != 1 || line_[q] != '\t') {
             return length;
         }
-        return length - 1 + tabCount_ - (columns + length - 1) % tabCount_;
+        return tabCount_ - columns % tabCount_;
     }
 
     std::string_view line_;

@@ -497,8 +497,8 @@ TEST(LinkRescan, FromTheRestartPlaceGivesWhatAWholeScanGives) {
         std::copy_if(before.begin(), before.end(), std::back_inserter(rescanned),
                      [&](const LinkRange& range) { return range.begin < *from; });
         const RowLinkScan rest = ScanRowLinksFrom(
-            row, nextRow, *from, ExpandedColumnAfter(row.substr(0, *from), 0, tabCount), singleByte,
-            tabCount);
+            row, nextRow, *from, ExpandedColumnAfter(row, 0, *from, 0, tabCount, singleByte),
+            singleByte, tabCount);
         rescanned.insert(rescanned.end(), rest.ranges.begin(), rest.ranges.end());
         ASSERT_EQ(rescanned, whole) << "round " << round << ", col " << col << ", from " << *from;
         ASSERT_EQ(rest.carryOut,

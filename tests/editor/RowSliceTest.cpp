@@ -26,7 +26,7 @@ int cellWidth(std::string_view s) {
 // at x, that covers the range.
 void expectSameAsWholeRow(std::string_view row, int tabCount, int left, int right,
                           const RowSlice& slice) {
-    const std::string expanded = ExpandTabs(row, tabCount);
+    const std::string expanded = ExpandTabs(row, tabCount, false);
     const int total = cellWidth(expanded);
     if (slice.text.empty()) {
         EXPECT_TRUE(total == 0 || left >= total || right <= left);
@@ -88,7 +88,7 @@ TEST(RowSlice, MatchesTheWholeExpandedRowForAnyRange) {
         SCOPED_TRACE(round);
         expectSameAsWholeRow(row, tabCount, left, right, slice);
         if (slice.reachesEnd) {
-            ASSERT_EQ(slice.endX, cellWidth(ExpandTabs(row, tabCount))) << round;
+            ASSERT_EQ(slice.endX, cellWidth(ExpandTabs(row, tabCount, false))) << round;
         }
     }
 }

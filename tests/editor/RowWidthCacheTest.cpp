@@ -82,10 +82,11 @@ struct Direct {
     RowWidthRules rules;
 
     int prefix(std::string_view row, size_t col) const {
-        return width(ExpandTabs(row.substr(0, std::min(col, row.size())), rules.tabCount));
+        return width(
+            ExpandTabs(row.substr(0, std::min(col, row.size())), rules.tabCount, rules.singleByte));
     }
     int total(std::string_view row) const {
-        return width(ExpandTabs(StripTerminator(row), rules.tabCount));
+        return width(ExpandTabs(StripTerminator(row), rules.tabCount, rules.singleByte));
     }
     ColumnHit nearest(std::string_view row, int x) const {
         return ColumnAtX(StripTerminator(row), x, rules.tabCount, rules.singleByte, width);

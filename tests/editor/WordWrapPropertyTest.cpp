@@ -104,7 +104,7 @@ bool uncleanEnd(std::string_view row, bool singleByte) {
 }
 
 bool fits(std::string_view measured, const WrapParams& params) {
-    const std::string text = ExpandTabs(measured, params.tabCount);
+    const std::string text = ExpandTabs(measured, params.tabCount, params.singleByteMode);
     const int width = params.textWidth(text);
     return static_cast<int>(text.size()) <= params.column &&
            (!params.autoWrap || width <= params.textAreaWidth || width <= 10 * params.avgCharWidth);

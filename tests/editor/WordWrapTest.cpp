@@ -211,6 +211,18 @@ TEST(SplitLine, ExpandsTabsFromTheStartOfEachRow) {
     EXPECT_EQ(SplitLine("abcdefghij\tx" + kCrLf, params), Rows({"abcdefghij", "\tx" + kCrLf}));
     params.tabCount = 4;
     EXPECT_EQ(SplitLine("ab\tcd\tefgh" + kCrLf, params), Rows({"ab\tcd\tef", "gh" + kCrLf}));
+    // A tab that is the trail byte of a pair is one column of that character, also
+    // when the width is measured; in single-byte mode it is a tab.
+    params.tabCount = 8;
+    const std::string trailTab = "\x83\tabcdefgh" + kCrLf;
+    EXPECT_EQ(SplitLine(trailTab, params), Rows({"\x83\tabcdefgh", kCrLf}));
+    params.autoWrap = true;
+    params.avgCharWidth = kCell;
+    params.textAreaWidth = 10 * kCell;
+    EXPECT_EQ(SplitLine(trailTab, params), Rows({"\x83\tabcdefgh", kCrLf}));
+    params.autoWrap = false;
+    params.singleByteMode = true;
+    EXPECT_EQ(SplitLine(trailTab, params), Rows({"\x83\tab", "cdefgh" + kCrLf}));
 }
 
 TEST(SplitLine, AutoWrapCutsAtTheTextAreaButNotBelowTenAverageCharacters) {
