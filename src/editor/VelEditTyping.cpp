@@ -281,7 +281,10 @@ void TVelEdit::DeleteWordRight() {
     }
     const std::string& row = Strings->Get(CaretLine);
     const bool atBreak = CaretCol >= static_cast<int>(StripTerminator(row).size());
-    if (atBreak || row[static_cast<size_t>(CaretCol)] == kTab) {
+    // A TAB, and a CR or NUL inside a row (a file broken by LF alone keeps its CRs), go
+    // alone, as Delete takes them.
+    const char byte = atBreak ? '\0' : row[static_cast<size_t>(CaretCol)];
+    if (byte == kTab || byte == '\r' || byte == '\0') {
         DeleteChar();
         return;
     }

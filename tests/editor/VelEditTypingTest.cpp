@@ -3,6 +3,7 @@
 #include "editor/EditControlMessages.h"
 #include "editor/VelEditTestSupport.h"
 #include "platform/WindowMessages.h"
+#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -375,11 +376,11 @@ TEST(VelEditTyping, DeleteAndBackSpaceTakeWholeCharactersAndJoinLines) {
     ed.showText("ab\x88\r\ncd");
     press(ed.edit, Qt::Key_End);
     press(ed.edit, Qt::Key_Delete);
-    EXPECT_EQ(ed.edit.Text(), "ab\x88" "cd");
+    EXPECT_EQ(ed.edit.Text(), std::string("ab\x88") + "cd");
     ed.edit.Undo();
     ed.edit.MoveCaretTo(0, 1, 0);
     press(ed.edit, Qt::Key_Backspace);
-    EXPECT_EQ(ed.edit.Text(), "ab\x88" "cd");
+    EXPECT_EQ(ed.edit.Text(), std::string("ab\x88") + "cd");
     ed.edit.Undo();
     ed.edit.MoveCaretTo(2, 0, 0);
     press(ed.edit, Qt::Key_Delete);
@@ -430,6 +431,12 @@ TEST(VelEditTyping, WordDeletesTakeOneWordClassOrOneTab) {
     press(ed.edit, Qt::Key_Backspace, Qt::ControlModifier);
     EXPECT_EQ(ed.edit.Text(), "abcd") << "Ctrl+BackSpace after a TAB";
     EXPECT_EQ(caretOf(ed.edit), Pos(0, 2));
+    // A file broken by LF alone keeps a CR inside its line: Ctrl+Delete takes it alone.
+    const lumarik::test::TempDir dir;
+    ASSERT_TRUE(ed.edit.LoadFromFile(dir.write("lf.txt", "x\na\r, b\n")));
+    ed.edit.MoveCaretTo(1, 1, 0);
+    press(ed.edit, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(ed.edit.Text(), "x\r\na, b\r\n");
 
     // Latin letters, kanji and hiragana are words of their own.
     const std::string words = "abc" + kKanji + kKana;

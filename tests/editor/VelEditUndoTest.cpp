@@ -414,8 +414,7 @@ TEST(VelEditUndo, AnInsertEndingInALoneLeadByteIsTakenBackExactly) {
     // Pasted after the lone lead byte, the copy's "a" becomes its trail byte.
     ed.edit.TextEnd();
     ed.edit.ReplaceSelText("abc\x82");
-    EXPECT_EQ(ed.edit.Text(), "abc\x82"
-                              "abc\x82");
+    EXPECT_EQ(ed.edit.Text(), std::string("abc\x82") + "abc\x82");
     ed.edit.Undo();
     EXPECT_EQ(ed.edit.Text(), "abc\x82");
     // In front of other text the caret stays off the pair the insert made.
