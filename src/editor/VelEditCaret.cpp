@@ -129,7 +129,7 @@ bool TVelEdit::EnsureVisible(int x, int line, int mode, int edge) {
 
 void TVelEdit::MoveCaretLines(int n) {
     const int last = Strings->Count() - 1;
-    if (n == 0 || (n < 0 && CaretLine <= 0) || (n > 0 && CaretLine >= last)) {
+    if ((n < 0 && CaretLine <= 0) || (n > 0 && CaretLine >= last)) {
         return;
     }
     if (DesiredCol != DesiredXCol) {

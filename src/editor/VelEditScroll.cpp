@@ -143,8 +143,10 @@ int TVelEdit::VertScroll(int code, int pos) {
         const CaretHideGuard hidden(this);
         InvalidateAll();
         if (CaretFollows) {
-            // A key's scroll always takes the caret along, even with CaretScrollFix.
-            if ((FCaretScrollFix && !InKeyDown) || follow == 0) {
+            // A key's scroll always takes the caret along, even with CaretScrollFix. A
+            // caret that stays on its line is placed anew too: the selection follows
+            // the same rule whether or not the caret moved.
+            if (FCaretScrollFix && !InKeyDown) {
                 UpdateCaretPos();
             } else {
                 MoveCaretLines(follow);

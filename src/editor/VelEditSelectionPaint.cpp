@@ -237,8 +237,9 @@ void TVelEdit::ClearSelection() {
 void TVelEdit::ExtendOrClearSelection() {
     const bool extending =
         QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier) || MouseSelecting;
-    // A whole-text selection also survives a scroll that moved the caret.
-    const bool keptByScroll = InScroll && AllSelected;
+    // A whole-text selection also survives a scroll by the wheel or the scroll bar
+    // that moved the caret; a key's scroll ends it, as any other caret key does.
+    const bool keptByScroll = InScroll && AllSelected && !InKeyDown;
     if (!extending && !keptByScroll) {
         ClearSelection();
         return;

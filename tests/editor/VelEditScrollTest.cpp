@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QScrollBar>
+#include <QTest>
 #include <QWheelEvent>
 
 #include <random>
@@ -176,6 +177,35 @@ TEST(VelEditScroll, TheCaretFollowsTheViewUnlessFixed) {
     ed.edit.VertScroll(scroll::PageUp, 0);
     EXPECT_EQ(ed.edit.CaretLine, 12);
     EXPECT_FALSE(ed.edit.InScroll);
+}
+
+// A whole-text selection survives scrolling by the wheel, never a caret key that
+// scrolls: typing after Page Down must not replace the whole text. A range selection
+// goes with any scroll, whether or not the caret had to move.
+TEST(VelEditScroll, KeysThatScrollEndASelectAllAndScrollsTreatARangeAlike) {
+    BlockEditor ed;
+    lumarik::test::giveFocus(ed.edit);
+    const std::string text = numberedLines(100);
+    ed.showText(text);
+    ed.edit.SelectAll();
+    sendWheel(ed.edit, -120);
+    EXPECT_TRUE(ed.edit.AllSelected);
+    ed.edit.SelectAll();
+    QTest::keyClick(&ed.edit, Qt::Key_PageDown);
+    EXPECT_FALSE(ed.edit.HasSelection());
+    ed.edit.TypeText("x");
+    EXPECT_EQ(ed.edit.Text().size(), text.size() + 1);
+    ed.edit.MoveCaretTo(0, ed.edit.TopLine + 7, 0);
+    ed.edit.SelectAll();
+    QTest::keyClick(&ed.edit, Qt::Key_Down);
+    EXPECT_FALSE(ed.edit.HasSelection()) << "Down at the view's edge";
+
+    for (const int row : {2, 8}) {
+        ed.edit.VertScroll(scroll::Top, 0);
+        ed.edit.SetSelection(0, 0, row, 1);
+        sendWheel(ed.edit, -120);
+        EXPECT_FALSE(ed.edit.HasSelection()) << "caret on row " << row;
+    }
 }
 
 TEST(VelEditScroll, HorizontalScrollStaysWithinTheWidestVisibleLine) {
