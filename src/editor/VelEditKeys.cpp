@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 
 #include <string>
+#include <vector>
 
 #include "editor/RowPositions.h"
 #include "platform/CodePage.h"
@@ -164,22 +165,46 @@ bool isTypedByte(unsigned char byte) {
     return (byte >= 0x20 && byte <= 0x7E) || (byte >= 0xA0 && byte <= 0xDF);
 }
 
-// The code-page bytes a typed text inserts: one printable single byte (space to
-// tilde, half-width katakana) or one whole double-byte character. Controls, DEL and
-// characters the code page lacks insert nothing.
-std::string typedBytes(const QString& text) {
-    if (text.isEmpty()) {
-        return {};
-    }
+// One character a key typed, as the character message carries it: its code-page
+// bytes (a control character too), with "?" for a character the code page lacks.
+struct KeyCharacter {
+    std::string bytes;
+    bool missing = false; // not in the code page: the "?" stands in for it
+};
+
+std::vector<KeyCharacter> keyCharacters(const QString& text) {
     const platform::CodePage& codePage = platform::CodePage::ansi();
-    std::string bytes = codePage.fromUnicode(text.toStdU16String());
-    if (bytes == "?" && text != QStringLiteral("?")) {
-        return {};
+    std::vector<KeyCharacter> characters;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        i += length;
+        KeyCharacter typed{codePage.fromUnicode(character.toStdU16String())};
+        typed.missing =
+            typed.bytes.empty() || (typed.bytes == "?" && character != QStringLiteral("?"));
+        if (typed.missing) {
+            typed.bytes = "?";
+        }
+        characters.push_back(std::move(typed));
     }
-    const bool single = bytes.size() == 1 && isTypedByte(static_cast<unsigned char>(bytes[0]));
-    const bool pair =
-        bytes.size() == 2 && codePage.isLeadByte(static_cast<unsigned char>(bytes[0]));
-    return single || pair ? bytes : std::string();
+    return characters;
+}
+
+// What a character inserts once OnKeyPress has seen it as `key`: a printable single
+// byte (space to tilde, half-width katakana), or the whole double-byte character the
+// key typed when the handler left its lead byte alone. Controls, DEL, a lone lead
+// byte and a character the code page lacks insert nothing.
+std::string insertedBytes(const KeyCharacter& typed, char key) {
+    const platform::CodePage& codePage = platform::CodePage::ansi();
+    if (key == typed.bytes[0]) {
+        if (typed.missing) {
+            return {};
+        }
+        if (typed.bytes.size() == 2 && codePage.isLeadByte(static_cast<unsigned char>(key))) {
+            return typed.bytes;
+        }
+    }
+    return isTypedByte(static_cast<unsigned char>(key)) ? std::string(1, key) : std::string();
 }
 
 } // namespace
@@ -252,31 +277,33 @@ void TVelEdit::keyPressEvent(QKeyEvent* event) {
     if (OnKeyDown) {
         OnKeyDown(*this, key, modifiers);
     }
-    if (key == 0) {
-        event->accept();
-        return;
-    }
     // Alt and its combinations belong to the window (menus); only the caret comes back.
-    if (key == Qt::Key_Alt || modifiers.testFlag(Qt::AltModifier)) {
+    if (modifiers.testFlag(Qt::AltModifier) || key == Qt::Key_Alt) {
         if (key == Qt::Key_Alt) {
             CaretReshow(true);
         }
-        event->ignore();
-        return;
-    }
-    KeyDown(key, modifiers);
-    if (!modifiers.testFlag(Qt::ControlModifier) && !FReadOnly) {
-        const std::string bytes = typedBytes(event->text());
-        if (bytes.size() == 1) {
-            char typed = bytes[0];
+        if (key != 0) {
+            event->ignore();
+            return;
+        }
+    } else {
+        if (key != 0) {
+            KeyDown(key, modifiers);
+        }
+        // Every character the key typed is announced first, also when OnKeyDown took
+        // the key; what the handler leaves is inserted only when it is insertable.
+        for (const KeyCharacter& typed : keyCharacters(event->text())) {
+            char character = typed.bytes[0];
             if (OnKeyPress) {
-                OnKeyPress(*this, typed);
+                OnKeyPress(*this, character);
             }
-            if (typed != 0) {
-                TypeText(std::string_view(&typed, 1));
+            if (character == 0 || FReadOnly || modifiers.testFlag(Qt::ControlModifier)) {
+                continue;
             }
-        } else if (!bytes.empty()) {
-            TypeText(bytes);
+            const std::string bytes = insertedBytes(typed, character);
+            if (!bytes.empty()) {
+                TypeText(bytes);
+            }
         }
     }
     event->accept();

@@ -75,7 +75,8 @@ TEST(VelEditKeys, RightAndLeftStepOverWholeCharactersAndRowEnds) {
     // A lead byte in front of CR LF, or at the end of the text, is a character of its
     // own: the caret stands on either side of it, never takes a terminator byte.
     ed.showText("ab\x88\r\ncd\x88");
-    walk(ed.edit, Qt::Key_Right, {}, {{0, 1}, {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 3}});
+    walk(ed.edit, Qt::Key_Right, {},
+         {{0, 1}, {0, 2}, {0, 3}, {1, 0}, {1, 1}, {1, 2}, {1, 3}, {1, 3}});
     walk(ed.edit, Qt::Key_Left, {}, {{1, 2}, {1, 1}, {1, 0}, {0, 3}, {0, 2}});
     walk(ed.edit, Qt::Key_End, {}, {{0, 3}});
     walk(ed.edit, Qt::Key_Right, Qt::ControlModifier, {{1, 0}, {1, 2}, {1, 3}});
@@ -267,16 +268,49 @@ TEST(VelEditKeys, KeyHandlersSeeEveryKeyAndOnlyPrintableBytesAreTyped) {
     EXPECT_EQ(downs, std::vector<int>({Qt::Key_Right, Qt::Key_Down, Qt::Key_B, Qt::Key_A}));
     EXPECT_EQ(ups, downs);
     ed.edit.OnKeyDown = nullptr;
-    // Half-width katakana "ｱ" is the byte 0xB1. Controls, DEL, Ctrl combinations and
-    // characters outside the code page type nothing.
+    // OnKeyPress sees every character, also the one of a key OnKeyDown took, controls,
+    // Ctrl combinations, a character outside the code page (as "?") and read-only typing.
     sendKey(ed.edit, QEvent::KeyPress, Qt::Key_unknown, QString(QChar(0xFF71)));
-    press(ed.edit, Qt::Key_Return);
+    sendKey(ed.edit, QEvent::KeyPress, Qt::Key_Return, QStringLiteral("\r"));
     sendKey(ed.edit, QEvent::KeyPress, Qt::Key_Delete, QStringLiteral("\x7F"));
-    QTest::keyClick(&ed.edit, 'a', Qt::ControlModifier);
+    sendKey(ed.edit, QEvent::KeyPress, Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier);
     sendKey(ed.edit, QEvent::KeyPress, Qt::Key_unknown, QString(QChar(0x0101)));
     ed.edit.SetReadOnly(true);
     QTest::keyClick(&ed.edit, 'a');
-    EXPECT_EQ(typed, "a\xB1");
+    EXPECT_EQ(typed, "ba\xB1\r\x7F\x01?a");
+    EXPECT_EQ(ed.edit.Text(), "abc\r\n\r\nef") << "only the commands of Return and Delete";
+}
+
+TEST(VelEditKeys, OnlyInsertableCharactersAreTypedAfterOnKeyPress) {
+    BlockEditor ed;
+    giveFocus(ed.edit);
+    ed.showText("");
+    // What the handler leaves or puts in its place is checked again: a CR it returns
+    // inserts nothing.
+    char replacement = 0;
+    ed.edit.OnKeyPress = [&](TVelEdit&, char& key) {
+        if (replacement != 0 && key == 'q') {
+            key = replacement;
+        }
+    };
+    ed.edit.OnKeyDown = [](TVelEdit&, int& key, Qt::KeyboardModifiers) {
+        key = key == Qt::Key_B ? 0 : key;
+    };
+    QTest::keyClick(&ed.edit, 'b');
+    sendKey(ed.edit, QEvent::KeyPress, Qt::Key_unknown, QString(QChar(0xFF71)));
+    sendKey(ed.edit, QEvent::KeyPress, Qt::Key_unknown, QString(QChar(0x4E9C)));
+    sendKey(ed.edit, QEvent::KeyPress, Qt::Key_Delete, QStringLiteral("\x7F"));
+    sendKey(ed.edit, QEvent::KeyPress, Qt::Key_unknown, QString(QChar(0x0101)));
+    sendKey(ed.edit, QEvent::KeyPress, Qt::Key_unknown, QStringLiteral("x"), Qt::ControlModifier);
+    EXPECT_EQ(ed.edit.Text(), "b\xB1\x88\x9F");
+    replacement = '\r';
+    QTest::keyClick(&ed.edit, 'q');
+    replacement = '\x85';
+    QTest::keyClick(&ed.edit, 'q');
+    replacement = 'z';
+    QTest::keyClick(&ed.edit, 'q');
+    EXPECT_EQ(ed.edit.Text(), "b\xB1\x88\x9Fz");
+    EXPECT_EQ(ed.edit.Lines().Count(), 1);
 }
 
 TEST(VelEditKeys, InsertEscAndConvertAreSmallCommands) {
