@@ -7,6 +7,7 @@
 
 #include "editor/CaretHideGuard.h"
 #include "editor/EditControlMessages.h"
+#include "editor/RowPositions.h"
 #include "editor/TextRows.h"
 #include "editor/VelEditSub.h"
 
@@ -38,13 +39,6 @@ struct InsertedRows {
     std::vector<std::string> terminated; // rows that end with their two break bytes
     std::string rest;                    // what follows the last break
 };
-
-// Where the caret goes after inserted bytes that end at `col` of `row`. Inserted text
-// that ends in a lead byte pairs it with the byte behind: the caret goes in front of
-// that character, never between its bytes.
-int afterInserted(std::string_view row, int col, bool singleByte) {
-    return static_cast<int>(SnapToCharStart(StripTerminator(row), col, singleByte));
-}
 
 InsertedRows cutInserted(std::string_view text) {
     InsertedRows cut;
@@ -120,7 +114,9 @@ void TVelEdit::DeleteText(TextPos from, TextPos to, bool redraw) {
     const int rowsBefore = Strings->Count();
     const bool rowsRemoved = RemoveRange(from, to);
     CaretLine = from.line;
-    CaretCol = std::min(from.col, static_cast<int>(Strings->Get(from.line).size()));
+    // A lead byte in front of the removed bytes may pair with the byte behind them now:
+    // the caret goes in front of that character.
+    CaretCol = ClampCaretColumn(Strings->Get(from.line), from.col, FSingleByteMode);
     CaretX = ColumnX(CaretLine, CaretCol) - HorzOffset;
     CaretY = (CaretLine - TopLine) * LinePitch;
     DesiredCol = CaretCol;
@@ -162,8 +158,10 @@ void TVelEdit::InsertAtCaret(std::string_view text, bool redraw) {
         // Edited in place: typing at the end of a very long row never copies it.
         Strings->InsertBytes(line, col, text);
         RowEdited(line, col);
-        CaretCol = afterInserted(Strings->Get(line), col + static_cast<int>(text.size()),
-                                 FSingleByteMode);
+        // Inserted text that ends in a lead byte pairs it with the byte behind: the
+        // caret goes in front of that character.
+        CaretCol = ClampCaretColumn(Strings->Get(line), col + static_cast<int>(text.size()),
+                                    FSingleByteMode);
         if (FWordWrap) {
             RewrapLines(headX, line, redraw, rowsBefore, line);
             CollapseSelectionToCaret();
@@ -204,7 +202,7 @@ void TVelEdit::InsertAtCaret(std::string_view text, bool redraw) {
         Strings->InsertRange(line + 1, std::move(rows));
     }
     RowsSplitOrJoined(line, col, CaretLine - line);
-    CaretCol = afterInserted(Strings->Get(CaretLine), CaretCol, FSingleByteMode);
+    CaretCol = ClampCaretColumn(Strings->Get(CaretLine), CaretCol, FSingleByteMode);
     CaretX = ColumnX(CaretLine, CaretCol) - HorzOffset;
     if (FWordWrap) {
         RewrapLines(headX, line, redraw, rowsBefore, CaretLine);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "editor/CaretHideGuard.h"
+#include "editor/RowPositions.h"
 #include "editor/ScrollCodes.h"
 #include "editor/WordScan.h"
 #include "editor/WrapLayout.h"
@@ -226,6 +227,13 @@ bool TVelEdit::DeleteAtCaret(UndoKind kind) {
         }
     }
     if (!FWordWrap) {
+        // A lead byte in front of the caret may pair with the byte that came up behind
+        // it: the caret goes in front of that character (the re-wrap places it so).
+        const int col = ClampCaretColumn(Strings->Get(CaretLine), CaretCol, FSingleByteMode);
+        if (col != CaretCol) {
+            CaretCol = col;
+            CaretX = ColumnX(CaretLine, CaretCol) - HorzOffset;
+        }
         UpdateHorzScrollBar();
     }
     CollapseSelectionToCaret();

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <functional>
 #include <optional>
 #include <random>
 #include <string>
@@ -24,23 +26,58 @@ using lumarik::test::releaseAt;
 namespace {
 
 // "亜" (0x88 0x9F), "ャ" (0x83 0x83: a trail byte with a lead value), "ソ" (0x83 0x5C: a
-// trail byte that is a backslash as a single byte), a half-width katakana.
-const std::vector<std::string> kPieces = {"a",        "b",        " ",           "\t",
-                                          "\x88\x9F", "\x83\x83", "\x83\x5C",    "\xB1",
-                                          "xy",       "\x93\xFA", "http://ab.jp"};
+// trail byte that is a backslash as a single byte), a half-width katakana, a lead byte
+// whose trail byte is a TAB, and a lone lead byte that pairs with whatever follows it.
+const std::vector<std::string> kPieces = {
+    "a",    "b",  " ",        "\t",           "\x88\x9F", "\x83\x83", "\x83\x5C",
+    "\xB1", "xy", "\x93\xFA", "http://ab.jp", "\x83\t",   "\x88"};
 
-// Where each character of a text starts, with the text's length at the end.
-std::vector<size_t> charStarts(const std::string& text) {
-    std::vector<size_t> starts;
-    size_t i = 0;
-    while (i < text.size()) {
-        starts.push_back(i);
-        i += text.compare(i, 2, "\r\n") == 0
-                 ? 2
-                 : static_cast<size_t>(CharLengthAt(text, static_cast<long long>(i), false));
+// A row of the text as the store holds it with word wrap off: its text [start, textEnd)
+// and its terminator [textEnd, end), a CR or NUL with the byte after it (none on the
+// last row).
+struct ModelRow {
+    size_t start;
+    size_t textEnd;
+    size_t end;
+};
+
+std::vector<ModelRow> modelRows(const std::string& text) {
+    std::vector<ModelRow> rows;
+    size_t start = 0;
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\0') {
+            rows.push_back({start, i, i + 2});
+            start = i + 2;
+            ++i;
+        }
     }
-    starts.push_back(text.size());
-    return starts;
+    rows.push_back({start, text.size(), text.size()});
+    return rows;
+}
+
+const ModelRow& rowAt(const std::vector<ModelRow>& rows, size_t offset) {
+    return *std::find_if(rows.begin(), rows.end(),
+                         [&](const ModelRow& row) { return offset <= row.textEnd; });
+}
+
+// Length of the character at i of a row's text: a lead byte pairs with the next byte
+// of the text, never with a terminator byte.
+size_t charLength(const std::string& text, const ModelRow& row, size_t i) {
+    return static_cast<size_t>(
+        CharLengthAt(std::string_view(text).substr(row.start, row.textEnd - row.start),
+                     static_cast<long long>(i - row.start), false));
+}
+
+// Where the caret may stand: each character start and each row's text end.
+std::vector<size_t> caretPlaces(const std::string& text) {
+    std::vector<size_t> places;
+    for (const ModelRow& row : modelRows(text)) {
+        for (size_t i = row.start; i < row.textEnd; i += charLength(text, row, i)) {
+            places.push_back(i);
+        }
+        places.push_back(row.textEnd);
+    }
+    return places;
 }
 
 // The text as a flat byte string with a caret and a selection: what every editing
@@ -51,6 +88,14 @@ struct TextModel {
     size_t anchor = 0;
     bool selected = false;
 
+    bool atRowEnd(size_t offset) const { return rowAt(modelRows(text), offset).textEnd == offset; }
+    // Places the caret at `offset` after an edit. A lead byte in front of the edit
+    // point may pair with the byte behind it now: the caret goes in front of that
+    // character.
+    void placeCaret(size_t offset) {
+        const std::vector<size_t> places = caretPlaces(text);
+        caret = *(std::upper_bound(places.begin(), places.end(), offset) - 1);
+    }
     void deleteSelection() {
         if (!selected) {
             return;
@@ -58,50 +103,50 @@ struct TextModel {
         const size_t from = std::min(anchor, caret);
         const size_t to = std::max(anchor, caret);
         text.erase(from, to - from);
-        caret = anchor = from;
+        placeCaret(from);
+        anchor = caret;
         selected = false;
     }
     void insert(const std::string& s) {
         deleteSelection();
         text.insert(caret, s);
-        caret += s.size();
+        placeCaret(caret + s.size());
     }
     void overwrite(const std::string& s) {
         deleteSelection();
-        const size_t lineEnd = std::min(text.find("\r\n", caret), text.size());
-        if (caret == lineEnd) {
+        const std::vector<ModelRow> rows = modelRows(text);
+        const ModelRow& row = rowAt(rows, caret);
+        if (caret == row.textEnd) {
             insert(s);
             return;
         }
-        size_t count = std::min(lineEnd - caret, s.size());
+        size_t count = std::min(row.textEnd - caret, s.size());
         std::string pad;
         // Ending on the lead byte of a pair takes the whole pair and pads with a space.
-        const size_t lineStart = text.rfind("\r\n", caret == 0 ? 0 : caret - 1);
-        const size_t from = lineStart == std::string::npos || caret < 2 ? 0 : lineStart + 2;
-        for (size_t i = from; i < caret + s.size() && i < lineEnd;) {
-            const int length = CharLengthAt(text, static_cast<long long>(i), false);
+        for (size_t i = row.start; i < caret + s.size() && i < row.textEnd;) {
+            const size_t length = charLength(text, row, i);
             if (length == 2 && i == caret + s.size() - 1) {
-                count = std::min(lineEnd - caret, s.size() + 1);
+                count = std::min(row.textEnd - caret, s.size() + 1);
                 pad = " ";
             }
-            i += static_cast<size_t>(length);
+            i += length;
         }
         text.replace(caret, count, s + pad);
-        caret += s.size();
+        placeCaret(caret + s.size());
     }
     void deleteRight() {
         if (selected) {
             deleteSelection();
             return;
         }
-        if (caret >= text.size()) {
-            return;
+        const std::vector<ModelRow> rows = modelRows(text);
+        const ModelRow& row = rowAt(rows, caret);
+        if (caret < row.textEnd) {
+            text.erase(caret, charLength(text, row, caret));
+        } else {
+            text.erase(caret, row.end - row.textEnd); // a terminator, none at the end
         }
-        const size_t length =
-            text.compare(caret, 2, "\r\n") == 0
-                ? 2
-                : static_cast<size_t>(CharLengthAt(text, static_cast<long long>(caret), false));
-        text.erase(caret, length);
+        placeCaret(caret);
     }
     void deleteLeft() {
         if (selected) {
@@ -111,13 +156,45 @@ struct TextModel {
         if (caret == 0) {
             return;
         }
-        const std::vector<size_t> starts = charStarts(text);
-        const auto it = std::lower_bound(starts.begin(), starts.end(), caret);
-        const size_t previous = *(it - 1);
+        const std::vector<size_t> places = caretPlaces(text);
+        const size_t previous = *(std::lower_bound(places.begin(), places.end(), caret) - 1);
         text.erase(previous, caret - previous);
-        caret = previous;
+        placeCaret(previous);
     }
 };
+
+// Columns of a display row's text in front of col, tabs expanded where they stand as
+// characters of their own (a TAB that is a trail byte belongs to its pair).
+int columnsBefore(std::string_view row, int col, int tabCount) {
+    const std::string_view text = StripTerminator(row);
+    int columns = 0;
+    for (size_t i = 0; i < static_cast<size_t>(col);) {
+        const auto length =
+            static_cast<size_t>(CharLengthAt(text, static_cast<long long>(i), false));
+        columns += text[i] == '\t' && length == 1 ? tabCount - columns % tabCount
+                                                  : static_cast<int>(length);
+        i += length;
+    }
+    return columns;
+}
+
+// A text of lines ending in CR LF, a lone CR or a NUL with the byte after it (a lead
+// byte among them, whose trail byte then begins the next row), some with a lone lead
+// byte in front of their end, the last maybe too.
+std::string modelStartText(const std::function<std::string(size_t)>& randomText,
+                           const std::function<size_t(size_t)>& pick) {
+    const std::vector<std::string> ends = {
+        "\r\n", "\r\n", "\rx", std::string("\0y", 2), "\r\x88", std::string("\0\r", 2)};
+    std::string text;
+    for (int line = 0; line < 5; ++line) {
+        const std::string& end = ends[pick(ends.size())];
+        text += randomText(pick(14)) + (pick(3) == 0 ? "\x88" : "") + end;
+        if (end == "\r\x88") {
+            text += "\x9F\t"; // a TAB as the trail byte of the row's first character
+        }
+    }
+    return text + randomText(8) + (pick(2) == 0 ? "\x82" : "");
+}
 
 std::vector<std::string> rowsOf(const TVelStrings& rows) {
     std::vector<std::string> all;
@@ -127,23 +204,26 @@ std::vector<std::string> rowsOf(const TVelStrings& rows) {
     return all;
 }
 
-// Checks what must hold after every command: the text, its layout, the caret.
-void expectConsistent(TVelEdit& edit, const TextModel& model, bool wordWrap,
-                      const std::string& step) {
+// Checks what must hold after every command: the text, its layout, the caret and
+// where it stands on screen.
+void expectConsistent(TVelEdit& edit, const TextModel& model, const std::string& step) {
     const TVelStrings& rows = edit.Lines();
     ASSERT_EQ(edit.Text(), model.text) << step;
     for (int i = 0; i < rows.Count(); ++i) {
         ASSERT_FALSE(rows.Get(i).empty()) << step << ": empty row " << i;
-        if (!wordWrap && i + 1 < rows.Count()) {
-            ASSERT_TRUE(rows.Get(i).ends_with("\r\n")) << step << ": row " << i;
+        if (!edit.WordWrap() && i + 1 < rows.Count()) {
+            ASSERT_TRUE(HasTerminator(rows.Get(i))) << step << ": row " << i;
         }
     }
     ASSERT_TRUE(rows.Get(rows.Count() - 1).ends_with(std::string("\0\0", 2))) << step;
     const std::string& caretRow = rows.Get(edit.CaretLine);
-    ASSERT_EQ(ByteTypeAt(caretRow, edit.CaretCol + 1, false) == 2, false)
+    ASSERT_NE(ByteTypeAt(StripTerminator(caretRow), edit.CaretCol + 1, false), 2)
         << step << ": caret in a pair";
     ASSERT_LE(edit.CaretCol, CaretColumnLimit(caretRow)) << step;
     ASSERT_EQ(offsetOf(rows, edit.CaretCol, edit.CaretLine), model.caret) << step << ": caret";
+    ASSERT_EQ(edit.CaretX + edit.HorzOffset,
+              columnsBefore(caretRow, edit.CaretCol, edit.TabCount()) * edit.AvgCharWidth)
+        << step << ": caret x";
 }
 
 // The layout a fresh editor of the same settings gives the same text.
@@ -188,7 +268,7 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
     }
     ed.edit.RefreshLayout();
     TextModel model;
-    model.text = randomText(20) + "\r\n" + randomText(30) + "\r\n\r\n" + randomText(8);
+    model.text = modelStartText(randomText, pick);
     ed.showText(model.text);
     if (!run.insertMode) {
         ed.edit.InsMode = false;
@@ -211,8 +291,8 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
         const size_t caretBefore = model.caret;
         bool inserts = false;
         std::string name;
-        const std::vector<size_t> starts = charStarts(model.text);
-        switch (pick(11)) {
+        const std::vector<size_t> starts = caretPlaces(model.text);
+        switch (pick(13)) {
         case 0:
         case 1: {
             const std::string s = randomText(1 + pick(3));
@@ -227,8 +307,7 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
                 // Overwriting after a deleted selection is an undo step of its own.
                 if (model.selected) {
                     model.deleteSelection();
-                    if (model.text.compare(model.caret, 2, "\r\n") != 0 &&
-                        model.caret < model.text.size()) {
+                    if (!model.atRowEnd(model.caret)) {
                         history.push_back({before, deletedSelectionAt});
                         deletedSelectionAt = model.caret;
                         before = model.text;
@@ -340,9 +419,19 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
             }
             deletedSelectionAt.reset();
             model.text.insert(drop, dragged);
-            model.caret = drop + length;
+            model.placeCaret(drop + length);
             break;
         }
+        // Laying the text out anew changes no byte, caret or selection; the history
+        // stays valid.
+        case 10:
+            name = "wrap";
+            ed.edit.SetWordWrap(!ed.edit.WordWrap());
+            break;
+        case 11:
+            name = "column" + std::to_string(10 + step % 7);
+            ed.edit.SetColumn(10 + step % 7);
+            break;
         default:
             name = "undo";
             if (!history.empty()) {
@@ -366,8 +455,7 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
             const size_t insertedAt = hadSelection ? selectionStart : caretBefore;
             // Overwriting records the bytes typed over, and the insertion joins that.
             const bool overwrote = name.starts_with("type") && !run.insertMode &&
-                                   before.compare(insertedAt, 2, "\r\n") != 0 &&
-                                   insertedAt < before.size();
+                                   rowAt(modelRows(before), insertedAt).textEnd != insertedAt;
             const bool joins =
                 inserts && !hadSelection && !overwrote && deletedSelectionAt == insertedAt;
             if (!joins) {
@@ -383,7 +471,7 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
             model.selected = false;
             model.anchor = model.caret;
         }
-        expectConsistent(ed.edit, model, run.wordWrap, where);
+        expectConsistent(ed.edit, model, where);
         if (HasFailure()) {
             return;
         }

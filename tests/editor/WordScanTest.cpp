@@ -110,14 +110,18 @@ TEST(WordScan, AgreesWithTheCharacterRulesOnRandomRows) {
             row += pieces[pick(random)];
         }
         const bool singleByte = round % 5 == 0;
-        const int size = static_cast<int>(row.size());
+        // A row whose next-to-last byte is a CR ends in a terminator the scan stays out
+        // of; a lead byte in front of it is a character of its own.
+        const std::string_view text = StripTerminator(row);
+        const int size = static_cast<int>(text.size());
         for (int col = 0; col <= size; ++col) {
-            if (ByteTypeAt(row, col + 1, singleByte) == 2) {
+            if (ByteTypeAt(text, col + 1, singleByte) == 2) {
                 continue;
             }
             const int forward = ScanWordForward(row, col, singleByte);
             EXPECT_TRUE(forward > col || forward == size) << round << " " << col;
-            EXPECT_NE(ByteTypeAt(row, forward + 1, singleByte), 2) << round << " " << col;
+            EXPECT_LE(forward, size) << round << " " << col;
+            EXPECT_NE(ByteTypeAt(text, forward + 1, singleByte), 2) << round << " " << col;
             if (col > 0) {
                 EXPECT_EQ(ScanWordBackward(row, col, singleByte),
                           stepwiseBackward(row, col, singleByte))
