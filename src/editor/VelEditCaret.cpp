@@ -178,7 +178,7 @@ void TVelEdit::UpdateCaretPos() {
     platform::postMessageToAllTopLevel(MsgMoveCaret, reinterpret_cast<platform::WParam>(this),
                                        messages::PackPosition(CaretCol, CaretLine));
     if (SelActive && OnUserClientDraw) {
-        OnUserClientDraw(*this, TextLeft, ClientWidth() - VertBarWidth, TopLine,
+        OnUserClientDraw(*this, TextLeft, TextLeft + TextAreaWidth, TopLine,
                          std::min(Strings->Count(), TopLine + VisibleLines) - 1);
     }
 }

@@ -57,11 +57,11 @@ void TVelEdit::RedrawAll() {
         const int c1 = std::max(1, static_cast<int>(std::nearbyint(HorzOffset / avg)));
         const int c2 =
             std::min(static_cast<int>(std::nearbyint((ClientWidth() + HorzOffset) / avg)), limit);
-        OnUserDraw(*this, c1, c2, TextLeft, ClientWidth() - VertBarWidth);
+        OnUserDraw(*this, c1, c2, TextLeft, TextLeft + TextAreaWidth);
         ResetCanvas();
     }
     if (OnUserClientDraw) {
-        OnUserClientDraw(*this, TextLeft, ClientWidth() - VertBarWidth, TopLine,
+        OnUserClientDraw(*this, TextLeft, TextLeft + TextAreaWidth, TopLine,
                          std::min(Strings->Count(), TopLine + VisibleLines) - 1);
     }
     UpdateHorzScrollBar();
@@ -108,7 +108,7 @@ void TVelEdit::RedrawLines(int mode, int a, int b) {
     DrawCaretUnderline(CaretLine, true);
     UpdateHorzScrollBar();
     if (OnUserClientDraw) {
-        OnUserClientDraw(*this, TextLeft, ClientWidth() - VertBarWidth, TopLine,
+        OnUserClientDraw(*this, TextLeft, TextLeft + TextAreaWidth, TopLine,
                          std::min(Strings->Count(), TopLine + VisibleLines) - 1);
     }
 }

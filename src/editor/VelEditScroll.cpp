@@ -53,10 +53,11 @@ bool TVelEdit::UpdateVertScrollBar() {
         while (needed < TextLeft - 1.5 * DigitWidth && MinTextLeft < needed) {
             TextLeft -= 10;
         }
-        TextAreaRect =
-            QRect(QPoint(TextLeft, FTopMargin), QPoint(ClientWidth() - 1, ClientHeight() - 1));
-        TextRowsRect = QRect(QPoint(0, FTopMargin), QPoint(ClientWidth() - 1, ClientHeight() - 1));
-        TextAreaWidth = ClientWidth() - TextLeft - VertBarWidth;
+        if (TextLeft != oldTextLeft) {
+            // The client area is what the scroll bars leave: one definition of the text
+            // area for every change of its left edge.
+            UpdateViewSize(ClientWidth(), ClientHeight());
+        }
         GutterWidth = TextLeft - FLeftMargin;
     }
 

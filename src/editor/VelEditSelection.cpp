@@ -78,7 +78,7 @@ void TVelEdit::SelectAll() {
     NotifiedLine = CaretLine;
     NotifiedX = CaretX;
     if (OnUserClientDraw) {
-        OnUserClientDraw(*this, TextLeft, ClientWidth() - VertBarWidth, TopLine,
+        OnUserClientDraw(*this, TextLeft, TextLeft + TextAreaWidth, TopLine,
                          std::min(Strings->Count(), TopLine + VisibleLines) - 1);
     }
 }

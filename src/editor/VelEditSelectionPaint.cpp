@@ -225,7 +225,7 @@ void TVelEdit::ClearSelection() {
             OnSelectionChange(*this);
         }
         if (OnUserClientDraw) {
-            OnUserClientDraw(*this, TextLeft, ClientWidth() - VertBarWidth, TopLine,
+            OnUserClientDraw(*this, TextLeft, TextLeft + TextAreaWidth, TopLine,
                              std::min(Strings->Count(), TopLine + VisibleLines) - 1);
         }
     }

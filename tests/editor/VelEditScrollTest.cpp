@@ -253,6 +253,23 @@ TEST(VelEditScroll, TheGutterWidensInStepsOfTenAndStaysWide) {
     EXPECT_EQ(ed.edit.TextAreaWidth, 400 - 67);
     ed.showText(numberedLines(10));
     EXPECT_EQ(ed.edit.TextLeft, 67);
+
+    // With the vertical scroll bar shown the text area still ends where the bar
+    // begins, and the host's drawing events are told that edge.
+    BlockEditor barred;
+    barred.edit.SetWordWrap(false);
+    barred.edit.SetShowLineNumber(true);
+    barred.edit.SetVertScrollBar(true);
+    barred.edit.RefreshLayout();
+    int userDrawRight = 0;
+    barred.edit.OnUserDraw = [&](TVelEdit&, int, int, int, int x2) { userDrawRight = x2; };
+    barred.showText(numberedLines(100000));
+    ASSERT_GT(barred.edit.VertBarWidth, 0);
+    EXPECT_EQ(barred.edit.TextLeft, 67);
+    const int clientWidth = barred.edit.Canvas().size().width();
+    EXPECT_EQ(clientWidth, 400 - barred.edit.VertBarWidth);
+    EXPECT_EQ(barred.edit.TextLeft + barred.edit.TextAreaWidth, clientWidth);
+    EXPECT_EQ(userDrawRight, clientWidth);
 }
 
 namespace {
