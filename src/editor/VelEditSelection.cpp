@@ -131,8 +131,9 @@ void TVelEdit::SetSelection(int anchorCol, int anchorLine, int caretLine, int ca
     const int last = Strings->Count() - 1;
     caretLine = std::clamp(caretLine, 0, last);
     const std::string& row = Strings->Get(caretLine);
-    if (caretLine < last && HasTerminator(row) && caretCol >= static_cast<int>(row.size())) {
-        // After a row's terminator is the start of the next row.
+    if (caretLine < last && caretCol >= static_cast<int>(row.size())) {
+        // After a row's terminator, and the end of a row that word wrap continues,
+        // are the start of the next row, where the caret moves put the caret too.
         caretLine += 1;
         caretCol = 0;
     }

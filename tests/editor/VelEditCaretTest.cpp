@@ -270,10 +270,15 @@ TEST(VelEditSelection, SelectedTextRunsAcrossWrappedRowsAndLineBreaks) {
               std::vector<int>({0, 2, 2, 5}));
     ed.edit.SetSelection(5, 2, 2, 0);
     EXPECT_EQ(ed.edit.GetSelText(), "bcd\r\n") << "anchor after the terminator";
-    // The caret asked after a terminator goes to the next line's start.
+    // The caret asked after a terminator, or at the end of a continued row, goes to
+    // the next row's start.
     ed.edit.SetSelection(0, 2, 2, 5);
     EXPECT_EQ(ed.edit.CaretLine, 3);
     EXPECT_EQ(ed.edit.CaretCol, 0);
+    ed.edit.SetSelection(0, 0, 0, first);
+    EXPECT_EQ(ed.edit.CaretLine, 1);
+    EXPECT_EQ(ed.edit.CaretCol, 0);
+    EXPECT_EQ(ed.edit.GetSelText(), std::string(static_cast<size_t>(first), 'a'));
 }
 
 TEST(VelEditSelection, PositionsFromOutsideAreClampedBeforeUse) {
