@@ -166,9 +166,11 @@ void TVelEdit::ResetContent() {
 void TVelEdit::SetText(std::string_view text) {
     const bool wrap = FWordWrap;
     Strings->SetTextStr(text);
-    // The last row always carries the end-of-text mark.
+    // The last row always carries the end-of-text mark; a text that ends with a line
+    // end (also a lone CR or a NUL with the byte after it) gets it as a row of its own,
+    // as loading the text from a file gives it.
     const int last = Strings->Count() - 1;
-    if (last < 0 || Strings->Get(last).ends_with("\r\n")) {
+    if (last < 0 || HasTerminator(Strings->Get(last))) {
         Strings->Add(kEndOfText);
     } else {
         Strings->Put(last, Strings->Get(last) + kEndOfText);

@@ -211,6 +211,16 @@ TEST(VelEditTyping, InsertedLineBreaksSplitTheRowAndAnEmptyInsertChangesNothing)
     EXPECT_EQ(rowsOf(ed.edit), Rows({"xa\r\n", "by" + kEnd}));
     EXPECT_EQ(caretOf(ed.edit), Pos(1, 1));
     EXPECT_EQ(ed.image(), before);
+
+    // A lone CR or a NUL ends a row with the byte after it, as the text would load: a
+    // row never holds one in front of its last two bytes, where it would take the byte
+    // after it for a line end.
+    ed.edit.InsertAtCaret("c\rde" + std::string(1, '\0') + "f", true);
+    EXPECT_EQ(rowsOf(ed.edit),
+              Rows({"xa\r\n", "bc\rd", "e" + std::string(1, '\0') + "f", "y" + kEnd}));
+    EXPECT_EQ(caretOf(ed.edit), Pos(3, 0));
+    ed.showText("ab\rx");
+    EXPECT_EQ(rowsOf(ed.edit), Rows({"ab\rx", kEnd}));
 }
 
 TEST(VelEditTyping, TypingIntoAWrappedRowKeepsTheCaretOnItsByte) {
