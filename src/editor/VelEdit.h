@@ -503,9 +503,9 @@ private:
     QRect PreeditRowBox(const PreeditPicture& picture, int row) const;
     // The composition's cursor, as tall as a row of the composition.
     QRect PreeditCursorRect(const PreeditPicture& picture) const;
-    // Draws the composition over the picture, never into it.
+    // Draws the composition over the picture, never into it, in client coordinates.
     void PaintPreedit(QPainter& painter) const;
-    // Everything the composition covers (empty without one).
+    // Everything the composition covers, in widget coordinates (empty without one).
     QRect PreeditRect() const;
     // The line-end arrow of a row whose text ends at x, in the given colour.
     void DrawLineEndArrow(int x, int y, TColor color);
@@ -548,8 +548,17 @@ private:
     TextWidthFn CharWidth() const;
     // Places the scroll bars and sizes the canvas to the client area.
     void LayoutChildren();
+    // Lays out, re-wraps and repaints for a new size of the client area.
+    void ClientAreaChanged();
     int ClientWidth() const;
     int ClientHeight() const;
+    // Where the client area (the canvas) begins in the widget: inside the sunken edge
+    // of BorderStyle bsSingle. Everything the canvas, the caret and the input method
+    // place is in client coordinates.
+    QPoint ClientOrigin() const;
+    // The sunken edge and the corner between two shown scroll bars, which lie outside
+    // the canvas.
+    void PaintFrame(QPainter& painter) const;
     void InvalidateAll();
     void ShowError(const char* code) const;
     // Marks the link cache stale from a display line on (after any change of rows).

@@ -163,7 +163,7 @@ void TVelEdit::UpdateCaretPos() {
     platform::Caret& caret = platform::Caret::application();
     if (caret.owner() == this) {
         // A caret scrolled out to the left is parked just outside the client area.
-        caret.setPos({CaretX < 0 ? -5 : CaretX + TextLeft, y});
+        caret.setPos(QPoint(CaretX < 0 ? -5 : CaretX + TextLeft, y) + ClientOrigin());
     }
     SearchCaretMoved();
     if (CaretCol == NotifiedCol && CaretLine == NotifiedLine && CaretX == NotifiedX) {
@@ -191,7 +191,7 @@ void TVelEdit::RecreateCaret() {
     caret.hide();
     caret.destroy();
     caret.create(this, 2, FontHeight);
-    caret.setPos({TextLeft + CaretX, FTopMargin + CaretY});
+    caret.setPos(QPoint(TextLeft + CaretX, FTopMargin + CaretY) + ClientOrigin());
     caret.show();
 }
 

@@ -97,9 +97,9 @@ QVariant TVelEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
         return !FReadOnly;
     case Qt::ImCursorRectangle:
         if (!preedit_.isEmpty()) {
-            return PreeditCursorRect(LayOutPreedit());
+            return PreeditCursorRect(LayOutPreedit()).translated(ClientOrigin());
         }
-        return QRect(imePoint_, QSize(2, FontHeight));
+        return QRect(imePoint_ + ClientOrigin(), QSize(2, FontHeight));
     case Qt::ImFont:
         return canvas_->font();
     default:
@@ -172,7 +172,7 @@ QRect TVelEdit::PreeditRect() const {
     for (int row = 0; row < static_cast<int>(picture.layout.rows.size()); ++row) {
         bounds |= PreeditRowBox(picture, row);
     }
-    return bounds;
+    return bounds.translated(ClientOrigin());
 }
 
 QRect TVelEdit::PreeditRowBox(const PreeditPicture& picture, int row) const {

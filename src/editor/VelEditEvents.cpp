@@ -43,6 +43,10 @@ void TVelEdit::showEvent(QShowEvent* event) {
 
 void TVelEdit::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    ClientAreaChanged();
+}
+
+void TVelEdit::ClientAreaChanged() {
     LayoutChildren();
     UpdateViewSize(ClientWidth(), ClientHeight());
     // Interactive resizing sends many sizes, and each re-wrap costs the whole text: it
@@ -90,13 +94,21 @@ bool TVelEdit::event(QEvent* event) {
 void TVelEdit::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QImage& image = canvas_->image();
+    const QPoint origin = ClientOrigin();
+    const QRect picture(origin, canvas_->size());
     for (const QRect& rect : event->region()) {
-        painter.drawImage(rect, image, rect);
+        const QRect shown = rect & picture;
+        if (!shown.isEmpty()) {
+            painter.drawImage(shown, image, shown.translated(-origin));
+        }
     }
+    PaintFrame(painter);
     if (preedit_.isEmpty()) {
         platform::Caret::application().paint(painter, this);
     } else {
-        // While composing, the composition shows its own cursor.
+        // While composing, the composition shows its own cursor. It is laid out in the
+        // client area's coordinates.
+        painter.translate(origin);
         PaintPreedit(painter);
     }
 }

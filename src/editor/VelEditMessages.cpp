@@ -176,7 +176,8 @@ void TVelEdit::GainFocus() {
     platform::Caret& caret = platform::Caret::application();
     caret.create(this, 2, FontHeight);
     // A caret scrolled out to the left is parked just outside the client area.
-    caret.setPos({CaretX >= 0 ? CaretX + TextLeft : -5, CaretY + FTopMargin});
+    caret.setPos(QPoint(CaretX >= 0 ? CaretX + TextLeft : -5, CaretY + FTopMargin) +
+                 ClientOrigin());
     caret.show();
     Timer->start();
 }

@@ -1,10 +1,12 @@
-// TVelEdit: the scroll state, the scroll and wheel messages, the two scroll bars and
-// the client area they leave.
+// TVelEdit: the scroll state, the scroll and wheel messages, the two scroll bars, the
+// client area they and the border leave, and the frame around it.
 #include "editor/VelEdit.h"
 
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QWheelEvent>
+#include <qdrawutil.h>
 
 #include <algorithm>
 
@@ -20,20 +22,42 @@ int ceilDiv(int a, int b) {
 }
 } // namespace
 
+QPoint TVelEdit::ClientOrigin() const {
+    // The sunken edge is two pixels wide.
+    const int edge = FBorderStyle == TBorderStyle::bsSingle ? 2 : 0;
+    return {edge, edge};
+}
+
 int TVelEdit::ClientWidth() const {
-    return std::max(0, width() - (VertBar->isVisibleTo(this) ? VertBar->width() : 0));
+    return std::max(0, width() - 2 * ClientOrigin().x() -
+                           (VertBar->isVisibleTo(this) ? VertBar->width() : 0));
 }
 
 int TVelEdit::ClientHeight() const {
-    return std::max(0, height() - (HorzBar->isVisibleTo(this) ? HorzBar->height() : 0));
+    return std::max(0, height() - 2 * ClientOrigin().y() -
+                           (HorzBar->isVisibleTo(this) ? HorzBar->height() : 0));
+}
+
+void TVelEdit::PaintFrame(QPainter& painter) const {
+    if (VertBar->isVisibleTo(this) && HorzBar->isVisibleTo(this)) {
+        painter.fillRect(QRect(VertBar->x(), HorzBar->y(), VertBar->width(), HorzBar->height()),
+                         palette().color(QPalette::Window));
+    }
+    if (FBorderStyle == TBorderStyle::bsSingle) {
+        // Sunken: shadow above and left, highlight below and right, in two rings.
+        qDrawWinPanel(&painter, rect(), palette(), true);
+    }
 }
 
 void TVelEdit::LayoutChildren() {
     const int extent = platform::scrollBarExtent(this);
+    const int edge = ClientOrigin().x();
     const bool vert = FVertScrollBar;
     const bool horz = FHorzScrollBar;
-    VertBar->setGeometry(width() - extent, 0, extent, height() - (horz ? extent : 0));
-    HorzBar->setGeometry(0, height() - extent, width() - (vert ? extent : 0), extent);
+    VertBar->setGeometry(width() - edge - extent, edge, extent,
+                         height() - 2 * edge - (horz ? extent : 0));
+    HorzBar->setGeometry(edge, height() - edge - extent, width() - 2 * edge - (vert ? extent : 0),
+                         extent);
     const QSize client(std::max(1, ClientWidth()), std::max(1, ClientHeight()));
     if (canvas_->size() != client) {
         canvas_->resize(client);

@@ -19,7 +19,8 @@ const std::string kEndOfText(2, '\0');
 
 TVelEdit::TVelEdit(QWidget* parent)
     : QWidget(parent), Strings(std::make_unique<TVelStrings>()), LineIndex(*Strings),
-      canvas_(std::make_unique<platform::Canvas>(platform::Canvas::updating(this))) {
+      canvas_(std::make_unique<platform::Canvas>(
+          [this](const QRect& rect) { update(rect.translated(ClientOrigin())); })) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -235,8 +236,9 @@ void TVelEdit::SetLineSpaceUnit(TLineSizeUnit v) {
 void TVelEdit::SetBorderStyle(TBorderStyle v) {
     if (v != FBorderStyle) {
         FBorderStyle = v;
-        LayoutChildren();
-        InvalidateAll();
+        ClientAreaChanged();
+        RecreateCaret();
+        update();
     }
 }
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "editor/VelEditTestSupport.h"
+#include "platform/Caret.h"
 
 #include <QCoreApplication>
+#include <QPainter>
+#include <QPalette>
 
 #include <string>
 #include <vector>
@@ -123,6 +126,44 @@ TEST(VelEditPaint, TextRowsAreSolidCellsInTheFontColour) {
     EXPECT_EQ(countPixels(recoloured, recoloured.rect(), kInk), 0);
     EXPECT_EQ(countPixels(recoloured, recoloured.rect(), kPaper), 0);
     EXPECT_TRUE(allPixels(recoloured, QRect(0, 40, 400, 160), qColor(0xCCCCCC)));
+}
+
+// What lies outside the canvas: BorderStyle bsSingle's sunken edge around the client
+// area, and the corner between two shown scroll bars.
+TEST(VelEditPaint, TheWidgetFramesItsPictureWithTheBorderAndTheBarCorner) {
+    BlockEditor ed;
+    lumarik::test::giveFocus(ed.edit);
+    ed.showText("ab\r\nxyz");
+    const QImage plain = ed.edit.grab().toImage();
+    EXPECT_EQ(plain.pixel(0, 0), kPaper.rgb()) << "bsNone draws no edge";
+
+    ed.edit.SetBorderStyle(TBorderStyle::bsSingle);
+    ed.edit.RedrawAll();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ed.edit.Canvas().size(), QSize(396, 196)) << "the client area lies inside the edge";
+    const QImage framed = ed.edit.grab().toImage();
+    const QPalette palette = ed.edit.palette();
+    EXPECT_EQ(framed.pixel(0, 0), palette.color(QPalette::Dark).rgb());
+    EXPECT_EQ(framed.pixel(1, 1), palette.color(QPalette::Shadow).rgb());
+    EXPECT_EQ(framed.pixel(399, 199), palette.color(QPalette::Light).rgb());
+    EXPECT_EQ(framed.pixel(398, 198), palette.color(QPalette::Midlight).rgb());
+    // The picture is the canvas, moved inside the edge, and so is the caret over it.
+    const QRect caret = lumarik::platform::Caret::application().rect();
+    EXPECT_EQ(caret.topLeft(), QPoint(2 + ed.edit.TextLeft, 2 + ed.edit.TopMargin()));
+    QImage inside = framed.copy(2, 2, 396, 196).convertToFormat(QImage::Format_RGB32);
+    QImage canvas = ed.image();
+    for (QImage* image : {&inside, &canvas}) {
+        QPainter(image).fillRect(caret.translated(-2, -2), kJunk);
+    }
+    EXPECT_EQ(describeDifference(inside, canvas), "");
+
+    ed.edit.SetVertScrollBar(true);
+    ed.edit.SetHorzScrollBar(true);
+    ed.edit.RefreshLayout();
+    QCoreApplication::processEvents();
+    const QImage barred = ed.edit.grab().toImage();
+    const QPoint corner(397 - ed.edit.SysVertBarWidth / 2, 197 - ed.edit.SysHorzBarHeight / 2);
+    EXPECT_EQ(barred.pixel(corner), palette.color(QPalette::Window).rgb());
 }
 
 TEST(VelEditPaint, EmptyTextShowsEofAtTextLeft) {
