@@ -341,14 +341,26 @@ TEST_P(EditModelTest, CommandsMatchTheModelAndUndoRestoresEveryStep) {
             name = "select";
             const size_t a = starts[pick(starts.size())];
             const size_t b = starts[pick(starts.size())];
-            const TextPos anchor = displayOf(ed.edit.Lines(), a);
+            TextPos anchor = displayOf(ed.edit.Lines(), a);
             const TextPos end = displayOf(ed.edit.Lines(), b);
+            // An anchor at a row start may also be given after the terminator of the row
+            // above, as a whole-line selection places it.
+            const TVelStrings& rows = ed.edit.Lines();
+            if (anchor.col == 0 && anchor.line > 0 && HasTerminator(rows.Get(anchor.line - 1)) &&
+                pick(2) == 0) {
+                anchor = {static_cast<int>(rows.Get(anchor.line - 1).size()), anchor.line - 1};
+            }
             ed.edit.SetSelection(anchor.col, anchor.line, end.line, end.col);
             model.anchor = a;
             model.caret = b;
             model.selected = a != b;
             if (!model.selected) {
                 ed.edit.ClearSelection();
+            }
+            // A selection is laid out anew with the text, its ends on their bytes.
+            if (model.selected && pick(3) == 0) {
+                name += "+wrap";
+                ed.edit.SetWordWrap(!ed.edit.WordWrap());
             }
             break;
         }
