@@ -81,9 +81,15 @@ void compose(TVelEdit& edit, const QString& text, int cursor, const Clauses& cla
     QApplication::sendEvent(&edit, &event);
 }
 
-// What the control shows, composition included, in the canvas's pixel format.
+// What the control shows in its client area, composition included, in the canvas's
+// pixel format. Without scroll bars the client area lies in the middle of the widget,
+// inside the edge a border style draws.
 QImage screenOf(TVelEdit& edit) {
-    return edit.grab().toImage().convertToFormat(edit.Canvas().image().format());
+    const QSize client = edit.Canvas().size();
+    const QPoint origin((edit.width() - client.width()) / 2, (edit.height() - client.height()) / 2);
+    return edit.grab(QRect(origin, client))
+        .toImage()
+        .convertToFormat(edit.Canvas().image().format());
 }
 
 QRect cursorRectangle(TVelEdit& edit) {
