@@ -320,6 +320,12 @@ public:
     int ColumnX(int line, int col) const;
     int ExpandedWidth(std::string_view bytes) const;
 
+    // Where the client area (the canvas) begins in the widget: inside the sunken edge
+    // of BorderStyle bsSingle. Everything the canvas, the caret and the input method
+    // place is in client coordinates.
+    QPoint ClientOrigin() const;
+    QPoint ClientPoint(const QMouseEvent& event) const;
+
     // ---- Properties ----
     bool CaretScrollFix() const { return FCaretScrollFix; }
     void SetCaretScrollFix(bool v) { FCaretScrollFix = v; }
@@ -552,10 +558,6 @@ private:
     void ClientAreaChanged();
     int ClientWidth() const;
     int ClientHeight() const;
-    // Where the client area (the canvas) begins in the widget: inside the sunken edge
-    // of BorderStyle bsSingle. Everything the canvas, the caret and the input method
-    // place is in client coordinates.
-    QPoint ClientOrigin() const;
     // The sunken edge and the corner between two shown scroll bars, which lie outside
     // the canvas.
     void PaintFrame(QPainter& painter) const;

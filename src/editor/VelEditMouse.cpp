@@ -234,9 +234,15 @@ void TVelEdit::TimerTick() {
     }
 }
 
+// Pointer positions come in widget coordinates; the text is laid out in the client
+// area inside BorderStyle's edge.
+QPoint TVelEdit::ClientPoint(const QMouseEvent& event) const {
+    return event.position().toPoint() - ClientOrigin();
+}
+
 void TVelEdit::mousePressEvent(QMouseEvent* event) {
     event->accept();
-    pointerAt_ = event->position().toPoint();
+    pointerAt_ = ClientPoint(*event);
     // A drag the owner started without a pressed button ends at the next release.
     if (Dragging) {
         return;
@@ -246,7 +252,7 @@ void TVelEdit::mousePressEvent(QMouseEvent* event) {
 
 void TVelEdit::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
-    pointerAt_ = event->position().toPoint();
+    pointerAt_ = ClientPoint(*event);
     if (Dragging) {
         DragMovedTo(pointerAt_);
         return;
@@ -259,7 +265,7 @@ void TVelEdit::mouseMoveEvent(QMouseEvent* event) {
 
 void TVelEdit::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    pointerAt_ = event->position().toPoint();
+    pointerAt_ = ClientPoint(*event);
     if (Dragging) {
         if (event->button() == Qt::LeftButton) {
             EndDrag(pointerAt_, event->modifiers());
@@ -282,7 +288,7 @@ void TVelEdit::mouseDoubleClickEvent(QMouseEvent* event) {
         }
         SkipNextMouseDown = true;
     }
-    pointerAt_ = event->position().toPoint();
+    pointerAt_ = ClientPoint(*event);
     MouseDown(event->button(), event->modifiers(), pointerAt_, event->globalPosition().toPoint());
 }
 

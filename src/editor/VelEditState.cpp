@@ -251,7 +251,8 @@ void TVelEdit::SetHorzScrollBar(bool v) {
     if (v != FHorzScrollBar) {
         FHorzScrollBar = v;
         HorzBar->setVisible(v);
-        LayoutChildren();
+        // A bar shown or hidden changes the client area as a resize does.
+        ClientAreaChanged();
         UpdateHorzScrollBar();
     }
     HorzBarHeight = v ? SysHorzBarHeight : 0;
@@ -261,7 +262,8 @@ void TVelEdit::SetVertScrollBar(bool v) {
     if (v != FVertScrollBar) {
         FVertScrollBar = v;
         VertBar->setVisible(v);
-        LayoutChildren();
+        // A bar shown or hidden changes the client area as a resize does.
+        ClientAreaChanged();
         UpdateVertScrollBar();
     }
     VertBarWidth = v ? SysVertBarWidth : 0;

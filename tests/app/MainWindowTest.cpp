@@ -173,7 +173,8 @@ TEST_F(MainWindow, StatusPanelsFollowChangesAndKeysButNotClicks) {
     } recorder;
     const platform::TopLevelMessageRegistration registration(recorder);
     QTest::mouseClick(&edit, Qt::LeftButton, {},
-                      QPoint(edit.TextLeft + 1, edit.TopMargin() + 2 * edit.LinePitch + 1));
+                      edit.ClientOrigin() +
+                          QPoint(edit.TextLeft + 1, edit.TopMargin() + 2 * edit.LinePitch + 1));
     QCoreApplication::processEvents();
     EXPECT_EQ(edit.CaretLine, 2);
     EXPECT_EQ(recorder.received, std::vector<platform::LParam>{2 << 16});

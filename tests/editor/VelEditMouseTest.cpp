@@ -74,11 +74,23 @@ TEST(VelEditMouse, ClicksLandOnCharacterBoundaries) {
         int line, x, col;
     } hits[] = {{0, 4, 0},  {0, 5, 1},  {0, 12, 1}, {0, 13, 2}, {0, 16, 2}, {0, 300, 2},
                 {1, 16, 1}, {1, 17, 3}, {1, 28, 3}, {1, 29, 4}, {1, -3, 0}};
-    for (const auto& hit : hits) {
-        click(ed.edit, {left + hit.x, pointAt(ed.edit, hit.line, 0).y()});
-        EXPECT_EQ(caretOf(ed.edit), Pos(hit.line, hit.col)) << "x " << hit.x;
-        EXPECT_EQ(ed.edit.CaretX, ed.edit.ColumnX(hit.line, hit.col));
-        EXPECT_FALSE(ed.edit.HasSelection());
+    // The same cells inside the sunken edge of bsSingle: pointer positions count from
+    // the widget's corner, the text from the client area's.
+    for (const TBorderStyle style : {TBorderStyle::bsSingle, TBorderStyle::bsNone}) {
+        ed.edit.SetBorderStyle(style);
+        const int edge = ed.edit.ClientOrigin().x();
+        for (const auto& hit : hits) {
+            click(ed.edit, {edge + left + hit.x, pointAt(ed.edit, hit.line, 0).y()});
+            EXPECT_EQ(caretOf(ed.edit), Pos(hit.line, hit.col)) << "x " << hit.x;
+            EXPECT_EQ(ed.edit.CaretX, ed.edit.ColumnX(hit.line, hit.col));
+            EXPECT_FALSE(ed.edit.HasSelection());
+        }
+        // The last pixel row of a row and the first of the next.
+        const int rowTop = edge + ed.edit.TopMargin() + ed.edit.LinePitch;
+        click(ed.edit, {edge + left + 9, rowTop - 1});
+        EXPECT_EQ(caretOf(ed.edit), Pos(0, 1));
+        click(ed.edit, {edge + left + 9, rowTop});
+        EXPECT_EQ(caretOf(ed.edit), Pos(1, 1));
     }
     for (int x = -4; x < 40; ++x) {
         click(ed.edit, {left + x, pointAt(ed.edit, 1, 0).y()});
@@ -109,7 +121,8 @@ TEST(VelEditMouse, ClicksWithTheRealFontSplitEachCellAtItsMiddle) {
     for (int col = 0; col < static_cast<int>(row.size());) {
         const int next = col + CharLengthAt(row, col, false);
         const int wr = ed.edit.ColumnX(0, next);
-        const int split = ed.edit.TextLeft + wr - (wr - ed.edit.ColumnX(0, col)) / 2;
+        const int split =
+            ed.edit.ClientOrigin().x() + ed.edit.TextLeft + wr - (wr - ed.edit.ColumnX(0, col)) / 2;
         click(ed.edit, {split, y});
         EXPECT_EQ(ed.edit.CaretCol, col) << "middle of the character at " << col;
         click(ed.edit, {split + 1, y});

@@ -43,8 +43,9 @@ RealFontEditor::RealFontEditor() {
 }
 
 QPoint pointAt(const editor::TVelEdit& edit, int line, int col) {
-    return {edit.TextLeft - edit.HorzOffset + edit.ColumnX(line, col),
-            edit.TopMargin() + (line - edit.TopLine) * edit.LinePitch + edit.LinePitch / 2};
+    return edit.ClientOrigin() +
+           QPoint(edit.TextLeft - edit.HorzOffset + edit.ColumnX(line, col),
+                  edit.TopMargin() + (line - edit.TopLine) * edit.LinePitch + edit.LinePitch / 2);
 }
 
 void pressAt(editor::TVelEdit& edit, QPoint at, Qt::KeyboardModifiers modifiers) {

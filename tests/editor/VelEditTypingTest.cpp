@@ -82,12 +82,9 @@ void compose(TVelEdit& edit, const QString& text, int cursor, const Clauses& cla
 }
 
 // What the control shows in its client area, composition included, in the canvas's
-// pixel format. Without scroll bars the client area lies in the middle of the widget,
-// inside the edge a border style draws.
+// pixel format.
 QImage screenOf(TVelEdit& edit) {
-    const QSize client = edit.Canvas().size();
-    const QPoint origin((edit.width() - client.width()) / 2, (edit.height() - client.height()) / 2);
-    return edit.grab(QRect(origin, client))
+    return edit.grab(QRect(edit.ClientOrigin(), edit.Canvas().size()))
         .toImage()
         .convertToFormat(edit.Canvas().image().format());
 }
