@@ -29,6 +29,8 @@ void TVelEdit::EnsureCreated() {
     SysVertBarWidth = SysHorzBarHeight = platform::scrollBarExtent(this);
     ConnectScrollBars();
     LayoutChildren();
+    // The font given before the window existed takes effect now.
+    BuildFont();
     UpdateMetrics();
     SetImeWindow(TextLeft, FTopMargin);
     UpdateGutter();

@@ -161,7 +161,14 @@ void TVelEdit::ClearAll() {
 
 void TVelEdit::ResetContent() {
     SelActive = AllSelected = false;
+    // The control starts over as a new window would: the font is built and measured
+    // again, so a font or line-number change made since shows from here on.
+    BuildFont();
+    UpdateMetrics();
+    UpdateGutter();
+    UpdateViewSize(ClientWidth(), ClientHeight());
     ClearAll();
+    RecreateCaret();
 }
 
 void TVelEdit::SetText(std::string_view text) {

@@ -5,6 +5,8 @@
 #include "platform/SystemMetrics.h"
 #include "support/TempDir.h"
 
+#include <QCoreApplication>
+
 #include <string>
 #include <vector>
 
@@ -464,6 +466,33 @@ TEST(VelEditState, ClearAllLeavesAnEmptyText) {
     ed.edit.ResetContent();
     EXPECT_EQ(ed.edit.Text(), "");
     EXPECT_FALSE(ed.edit.AllSelected);
+}
+
+// A font or line-number change stored without a re-layout shows once the control is
+// reset or its window is first made, as with a new window.
+TEST(VelEditState, ResetContentAndFirstShowTakeTheStoredFontAndGutter) {
+    TVelEdit edit;
+    edit.resize(300, 120);
+    TEditFont font = edit.Font();
+    font.Height = -30;
+    edit.SetFont(font);
+    edit.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit.FontDescription.height, 30);
+    const int bigHeight = edit.FontHeight;
+
+    font.Height = -12;
+    edit.SetFont(font);
+    edit.SetShowLineNumber(true);
+    edit.SetText("abc\r\ndef");
+    EXPECT_EQ(edit.FontHeight, bigHeight);
+
+    edit.ResetContent();
+    EXPECT_LT(edit.FontHeight, bigHeight);
+    EXPECT_GT(edit.GutterWidth, 0);
+    EXPECT_EQ(edit.TextLeft, edit.LeftMargin() + edit.GutterWidth);
+    EXPECT_EQ(edit.VisibleLines, edit.TextAreaHeight / edit.LinePitch);
+    EXPECT_EQ(edit.Text(), "");
 }
 
 TEST(VelEditState, ResetEditStateClearsEditingStateAndRaisesAssignedEvents) {
