@@ -133,6 +133,8 @@ public:
     QMenu* ActivePopupMenu() const { return activePopup_; }
     bool ToolBarShown() const { return toolBarShown_; }
     bool StatusBarShown() const { return statusBarShown_; }
+    void SetToolBarShown(bool shown);
+    void SetStatusBarShown(bool shown);
 
     // ---- Handlers ----
     void New1Click();
@@ -220,8 +222,6 @@ private:
     void ReadSettings();
     void WriteSettings();
     void ApplyLanguage();
-    void SetToolBarShown(bool shown);
-    void SetStatusBarShown(bool shown);
 
     void BuildComposition();
     void BuildMenus();

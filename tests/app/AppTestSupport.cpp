@@ -1,5 +1,7 @@
 #include "app/AppTestSupport.h"
 
+#include "app/OptionDialog.h"
+
 #include <QAction>
 #include <QDesktopServices>
 #include <QMenu>
@@ -37,6 +39,8 @@ app::ApplicationWindows startApp(const app::MainWindowOptions& options) {
     windows.FormEditor->SaveDialog1 = [](const QString&) { return QString(); };
     windows.FormEditor->PrintDialog1 = [](QPrinter&, bool) { return false; };
     windows.FormEditor->PrinterSetupDialog1 = [](QPrinter&) {};
+    windows.form_option->FontDialog1 = [](const editor::TEditFont&) { return std::nullopt; };
+    windows.form_option->ColorDialog1 = [](editor::TColor) { return std::nullopt; };
     QTest::qWait(1);
     return windows;
 }
@@ -55,6 +59,12 @@ OpenedUrls::~OpenedUrls() {
 
 void closeApp(app::ApplicationWindows& windows) {
     windows.FormEditor->close();
+}
+
+app::Tform_option& openOptionDialog(app::ApplicationWindows& windows) {
+    windows.FormEditor->ALLOPTION1Click();
+    QTest::qWait(1);
+    return *windows.form_option;
 }
 
 std::ostream& operator<<(std::ostream& out, const MenuRow& row) {

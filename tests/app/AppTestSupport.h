@@ -23,13 +23,16 @@ void PrintTo(const QStringList& texts, std::ostream* out);
 namespace lumarik::test {
 
 // The program's windows, started as main() starts them, with the settings file given;
-// the file dialogs answer as if cancelled.
+// the file, print, font and colour dialogs answer as if cancelled.
 app::ApplicationWindows startApp(const std::filesystem::path& settings,
                                  const QString& commandLineFile = {});
 app::ApplicationWindows startApp(const app::MainWindowOptions& options);
 
 // Closes the main window through its close path (which writes the settings).
 void closeApp(app::ApplicationWindows& windows);
+
+// Shows the option dialog through the main window's command and lets it draw.
+app::Tform_option& openOptionDialog(app::ApplicationWindows& windows);
 
 // A menu item as the user sees it: caption, shortcut ("" for none) and image index
 // (-1 for none). A separator reads "-".
