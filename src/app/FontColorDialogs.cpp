@@ -6,6 +6,7 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -26,6 +27,21 @@ constexpr double kPointsPerPixel = 72.0 / 96.0;
 int pointSizeOf(const TEditFont& font) {
     return std::max(1, static_cast<int>(std::lround(std::abs(font.Height) * kPointsPerPixel)));
 }
+
+// Qt's font dialog as a part of another dialog: Enter goes on to the dialog around it.
+class EmbeddedFontDialog : public QFontDialog {
+public:
+    using QFontDialog::QFontDialog;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            event->ignore();
+            return;
+        }
+        QFontDialog::keyPressEvent(event);
+    }
+};
 
 QPixmap swatch(TColor color) {
     QPixmap image(16, 12);
@@ -94,7 +110,7 @@ TEditFont editFontFrom(const TEditFont& original, const QFont& shown, const QFon
 }
 
 FontColorDialog::FontColorDialog(const TEditFont& font, QWidget* parent)
-    : QDialog(parent), original_(font), fontPart_(new QFontDialog(this)),
+    : QDialog(parent), original_(font), fontPart_(new EmbeddedFontDialog(this)),
       colorList_(new QComboBox(this)) {
     setWindowTitle(QStringLiteral("フォント"));
     fontPart_->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
@@ -117,6 +133,7 @@ FontColorDialog::FontColorDialog(const TEditFont& font, QWidget* parent)
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QTest>
 
 using namespace lumarik;
@@ -75,10 +76,14 @@ TEST(FontColorDialogs, TheColourListHoldsTheBasicColoursAndTheFontsOwn) {
     EXPECT_EQ(withCustom.chosenFont().Height, -27);
 }
 
-TEST(FontColorDialogs, EscapeInTheFontPartCancelsTheWholeDialog) {
-    FontColorDialog dialog(TEditFont{"FixedSys", -19, 0, false, false, true}, nullptr);
-    dialog.show();
-    QTest::keyClick(dialog.fontPart(), Qt::Key_Escape);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+TEST(FontColorDialogs, EscapeAndEnterInTheFontPartAnswerForTheWholeDialog) {
+    for (const auto& [key, result] : {std::pair{Qt::Key_Escape, QDialog::Rejected},
+                                      std::pair{Qt::Key_Return, QDialog::Accepted}}) {
+        FontColorDialog dialog(TEditFont{"FixedSys", -19, 0, false, false, true}, nullptr);
+        dialog.show();
+        // As typed in the face name box.
+        QTest::keyClick(dialog.fontPart()->findChild<QLineEdit*>(), key);
+        EXPECT_FALSE(dialog.isVisible()) << key;
+        EXPECT_EQ(dialog.result(), result) << key;
+    }
 }
