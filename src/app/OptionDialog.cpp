@@ -102,8 +102,6 @@ Tform_option::Tform_option(TFormEditor* owner)
     FormCreate();
 }
 
-Tform_option::~Tform_option() = default;
-
 std::string Tform_option::SampleText() {
     return platform::CodePage::ansi().fromUnicode(u"abcABC　日本語\r\n"
                                                   u"http://www.example.com/\r\n"

@@ -32,7 +32,6 @@ class TImageButton;
 class Tform_option : public QWidget {
 public:
     explicit Tform_option(TFormEditor* owner);
-    ~Tform_option() override;
 
     // ---- Components ----
     QLabel* Image_back = nullptr;
