@@ -251,6 +251,8 @@ TEST_F(OptionDialog, EachControlShowsInThePreviewAtOnceReachesTheEditorOnOkAndIs
         dialog.Image_OK->click();
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_TRUE(row.applied(windows));
+        // Settings are no change of the document.
+        EXPECT_EQ(windows.FormEditor->StatusPanels[0]->text(), QString());
         closeApp(windows);
         for (const IniKey& key : row.keys) {
             EXPECT_EQ(readKey(key.section, key.key), key.value) << key.section << ' ' << key.key;
