@@ -17,6 +17,7 @@
 #include <QToolBar>
 
 #include <optional>
+#include <vector>
 
 using namespace lumarik;
 using namespace lumarik::test;
@@ -606,15 +607,29 @@ TEST_F(OptionDialog, AHeldImageButtonShowsThePressedLookOfTheBackground) {
 }
 
 TEST_F(OptionDialog, UndoAfterWrapAndColumnChangesBringsTheBytesBack) {
-    const std::filesystem::path corpus = LUMARIK_CORPUS_DIR;
-    if (!std::filesystem::is_directory(corpus)) {
-        GTEST_SKIP() << "no corpus at " << corpus;
+    // In a text with lone CRs and NULs, rows end there but lines do not, with word wrap
+    // on and off.
+    std::string rowEnds;
+    for (int line = 0; line < 12; ++line) {
+        rowEnds += "0123456789abcdefghij\rX0123456789";
+        rowEnds += '\0';
+        rowEnds += "Y\x88\x9F\x88\x9Fklmnopqrstuvwxyz0123456789\r\n";
     }
-    for (const char* name : {"aozora__909_ruby_518.txt", "aozora__3466_ruby_7712.txt"}) {
-        SCOPED_TRACE(name);
-        const QString file = QString::fromStdString((corpus / name).string());
-        app::ApplicationWindows windows = startApp(ini(), file);
+    // A file to open, or nothing for the text with lone CRs and NULs.
+    std::vector<std::optional<std::filesystem::path>> files = {std::nullopt};
+    const std::filesystem::path corpus = LUMARIK_CORPUS_DIR;
+    if (std::filesystem::is_directory(corpus)) {
+        files.emplace_back(corpus / "aozora__909_ruby_518.txt");
+        files.emplace_back(corpus / "aozora__3466_ruby_7712.txt");
+    }
+    for (const std::optional<std::filesystem::path>& path : files) {
+        SCOPED_TRACE(path ? path->filename().string() : "lone CRs and NULs");
+        app::ApplicationWindows windows =
+            path ? startApp(ini(), QString::fromStdString(path->string())) : startApp(ini());
         TVelEdit& main = *windows.FormEditor->RichEdit1;
+        if (!path) {
+            main.SetText(rowEnds);
+        }
         const std::string original = main.Text();
         Tform_option& dialog = openOptionDialog(windows);
 
@@ -636,6 +651,7 @@ TEST_F(OptionDialog, UndoAfterWrapAndColumnChangesBringsTheBytesBack) {
         EXPECT_EQ(main.Column(), 40);
         main.MoveCaretTo(6, 20, 0);
         main.TypeText("xyz");
+        ASSERT_NE(main.Text(), original);
 
         while (main.CanUndo()) {
             main.Undo();
