@@ -100,6 +100,8 @@ Tform_option::Tform_option(TFormEditor* owner)
     BuildControls();
     ConnectHandlers();
     FormCreate();
+    // The main window asks at each key, so the box works before OK.
+    owner_->SoundOn = [this] { return check_sound->isChecked(); };
 }
 
 std::string Tform_option::SampleText() {

@@ -200,7 +200,7 @@ std::vector<ControlRow> controlRows() {
          [](Tform_option& d) { d.check_sound->setChecked(true); },
          nullptr,
          std::nullopt,
-         [](const auto& w) { return w.form_option->check_sound->isChecked(); },
+         [](const auto& w) { return w.FormEditor->SoundOn && w.FormEditor->SoundOn(); },
          {{"sound", "onoff", 1}},
          true},
         {"tab width typed",
@@ -280,7 +280,11 @@ TEST_F(OptionDialog, OkWritesItsFourKeysAtOnceInOneGo) {
 TEST_F(OptionDialog, SoundBoxWorksAtOnceButIsStoredOnlyByOk) {
     app::ApplicationWindows windows = startApp(ini());
     Tform_option& dialog = openOptionDialog(windows);
+    const std::function<bool()>& soundOn = windows.FormEditor->SoundOn;
+    ASSERT_TRUE(soundOn);
+    EXPECT_FALSE(soundOn());
     dialog.check_sound->setChecked(true);
+    EXPECT_TRUE(soundOn());
     dialog.close();
     closeApp(windows);
     EXPECT_EQ(readKey("sound", "onoff"), kMissing);
