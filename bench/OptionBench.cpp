@@ -59,7 +59,7 @@ struct OpenWindow {
         ("lumarik_bench_options_" + std::to_string(QCoreApplication::applicationPid()) + ".ini");
     platform::RecordingMessageReporter recorder;
     platform::ScopedReporter scoped{recorder};
-    app::TFormEditor form{{QString::fromStdString(settings.string()), {}}};
+    app::TFormEditor form{{QString::fromStdString(settings.string()), {}, {}}};
     app::Tform_option* dialog = nullptr;
 
     OpenWindow() {
