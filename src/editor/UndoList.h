@@ -21,6 +21,9 @@ struct UndoRecord {
     int col = 0;
     int line = 0;
     std::string text;
+    // Taken back together with the record before it: an insertion that replaced a
+    // selection, wherever the deletion left the caret.
+    bool withOlder = false;
 };
 
 // The undo history, newest first, bounded by a byte budget over the recorded texts.
@@ -38,6 +41,7 @@ public:
     bool MakeRoom(int64_t length, int64_t budget, bool& lost);
     void PushNewest(UndoRecord record);
     UndoRecord PopNewest();
+    void JoinNewestWithOlder() { records_.front().withOlder = true; }
     void Clear();
 
 private:

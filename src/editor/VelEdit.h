@@ -544,6 +544,10 @@ private:
     // Deletes the character at the caret (a terminator joins the next row) and
     // records it with the given kind; answers whether anything was deleted.
     bool DeleteAtCaret(UndoKind kind);
+    // Records the insertion of text at the caret. One that replaces a selection deleted
+    // just before is one step with that deletion, also where the caret had to step in
+    // front of a lead byte the deletion paired with the bytes behind it.
+    void RecordInsertion(std::string_view text, bool replacesSelection);
     // Takes back the newest undo record (and the one it pairs with).
     void ReplayNewest();
     // A logical position of an undo record as a display position.

@@ -224,10 +224,11 @@ void TVelEdit::ReplaceSelText(std::string_view text) {
     if (FReadOnly) {
         return;
     }
-    if (HasSelection()) {
+    const bool replacesSelection = HasSelection();
+    if (replacesSelection) {
         DeleteSelection(true);
     }
-    RecordUndo(static_cast<int>(UndoKind::Inserted), text, CaretCol, CaretLine);
+    RecordInsertion(text, replacesSelection);
     InsertAtCaret(text, true);
     NotifyChange();
 }

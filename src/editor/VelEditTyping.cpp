@@ -43,16 +43,18 @@ void TVelEdit::TypeText(std::string_view s) {
     if (FReadOnly || s.empty()) {
         return;
     }
-    if (HasSelection()) {
+    const bool replacesSelection = HasSelection();
+    if (replacesSelection) {
         DeleteSelection(true);
     }
     std::string pad;
     const std::string& caretRow = Strings->Get(CaretLine);
     const bool beforeTerminator =
         HasTerminator(caretRow) && CaretCol >= static_cast<int>(caretRow.size()) - 2;
+    const bool overwrites = !InsMode && !beforeTerminator;
     EditStart start;
     bool rowsJoined = false;
-    if (!InsMode && !beforeTerminator) {
+    if (overwrites) {
         start = EditStartAtCaret();
         // Overwriting may take bytes from the following rows of the same logical line,
         // never from the next logical line: those rows are joined first.
@@ -83,7 +85,8 @@ void TVelEdit::TypeText(std::string_view s) {
         Strings->InsertBytes(CaretLine, CaretCol, pad);
         RowEdited(CaretLine, CaretCol);
     }
-    RecordUndo(static_cast<int>(UndoKind::Inserted), std::string(s) + pad, CaretCol, CaretLine);
+    // Typed over bytes, the insertion is one step with the overwrite instead.
+    RecordInsertion(std::string(s) + pad, replacesSelection && !overwrites);
     // Joined rows are not on screen yet: the picture is brought up to date at the end.
     InsertAtCaret(s, !rowsJoined);
     if (rowsJoined) {
@@ -122,7 +125,8 @@ void TVelEdit::NewLine() {
     if (FReadOnly) {
         return;
     }
-    if (HasSelection()) {
+    const bool replacesSelection = HasSelection();
+    if (replacesSelection) {
         DeleteSelection(true);
     }
     std::string text = "\r\n";
@@ -134,7 +138,7 @@ void TVelEdit::NewLine() {
         });
         text.append(prefix.begin(), blank);
     }
-    RecordUndo(static_cast<int>(UndoKind::Inserted), text, CaretCol, CaretLine);
+    RecordInsertion(text, replacesSelection);
     const EditStart start = EditStartAtCaret();
     InsertAtCaret(text, false);
     {
@@ -161,11 +165,12 @@ void TVelEdit::InsertTab() {
     if (FReadOnly) {
         return;
     }
-    if (HasSelection()) {
+    const bool replacesSelection = HasSelection();
+    if (replacesSelection) {
         DeleteSelection(true);
     }
     const std::string_view tab(&kTab, 1);
-    RecordUndo(static_cast<int>(UndoKind::Inserted), tab, CaretCol, CaretLine);
+    RecordInsertion(tab, replacesSelection);
     InsertAtCaret(tab, true);
     NotifyChange();
 }

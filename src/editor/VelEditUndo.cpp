@@ -64,6 +64,13 @@ bool TVelEdit::RecordUndo(int kind, std::string_view text, int col, int line) {
     return fits && !UndoRecords.Empty();
 }
 
+void TVelEdit::RecordInsertion(std::string_view text, bool replacesSelection) {
+    if (RecordUndo(static_cast<int>(UndoKind::Inserted), text, CaretCol, CaretLine) &&
+        replacesSelection && !text.empty()) {
+        UndoRecords.JoinNewestWithOlder();
+    }
+}
+
 void TVelEdit::Undo() {
     if (FReadOnly || UndoRecords.Empty()) {
         return;
@@ -104,13 +111,20 @@ void TVelEdit::ReplayNewest() {
         DeleteText(at, end, true);
         caretBefore = false;
         // Typing over a selection or over existing bytes is one action with the
-        // record made just before it at the same place.
-        if (!UndoRecords.Empty() && UndoRecords.Newest().col == record.col &&
-            UndoRecords.Newest().line == record.line &&
+        // record made just before it: at the same place, or the selection deleted
+        // wherever that left the caret.
+        if (!UndoRecords.Empty() &&
+            (record.withOlder || (UndoRecords.Newest().col == record.col &&
+                                  UndoRecords.Newest().line == record.line)) &&
             (UndoRecords.Newest().kind == UndoKind::Deleted ||
              UndoRecords.Newest().kind == UndoKind::Overwritten)) {
             const UndoRecord partner = UndoRecords.PopNewest();
             caretBefore = partner.kind == UndoKind::Overwritten;
+            // The deleted bytes go back where they were, not where the removal left the
+            // caret: in front of a lead byte that paired with the bytes behind them.
+            const TextPos place = DisplayPosition(partner.col, partner.line);
+            CaretCol = place.col;
+            CaretLine = place.line;
             InsertAtCaret(partner.text, true);
         }
     } else {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -479,6 +480,38 @@ TEST(VelEditUndo, UndoingEveryEditOfARealFileGivesBackItsBytes) {
             }
             const std::string restored = ed.edit.Text();
             EXPECT_TRUE(restored == loaded) << describeDifference(restored, loaded);
+            EXPECT_FALSE(ed.edit.Modified);
+        }
+    }
+}
+
+// Deleting a selection behind a lone lead byte pairs it with the byte after the
+// selection: the caret steps in front of it, and what replaces the selection goes there.
+// One undo still takes back both, and the deleted bytes return behind the lead byte.
+TEST(VelEditUndo, ReplacingASelectionBehindALoneLeadByteIsTakenBackInOneStep) {
+    const std::string text = "x\x88\r\nyz\r\n\x88";
+    struct Command {
+        std::string inserted;
+        std::function<void(TVelEdit&)> run;
+    };
+    const std::vector<Command> commands = {
+        {kA + "\x83", [](TVelEdit& edit) { edit.TypeText(kA + "\x83"); }},
+        {"\r\n", [](TVelEdit& edit) { edit.NewLine(); }},
+        {"\t", [](TVelEdit& edit) { edit.InsertTab(); }},
+        {"q", [](TVelEdit& edit) { edit.ReplaceSelText("q"); }},
+    };
+    for (const bool wordWrap : {false, true}) {
+        for (const auto& [inserted, command] : commands) {
+            SCOPED_TRACE(inserted + (wordWrap ? " wrapped" : ""));
+            BlockEditor ed;
+            ed.edit.SetWordWrap(wordWrap);
+            ed.showText(text);
+            ed.edit.SetSelection(1, 1, 0, 2); // from the end of "x\x88" to behind "y"
+            command(ed.edit);
+            ASSERT_EQ(ed.edit.Text(), "x" + inserted + "\x88z\r\n\x88");
+            ed.edit.Undo();
+            EXPECT_EQ(ed.edit.Text(), text);
+            EXPECT_FALSE(ed.edit.CanUndo());
             EXPECT_FALSE(ed.edit.Modified);
         }
     }
