@@ -125,7 +125,9 @@ public:
     void RedrawAfterEdit(const EditStart& start);
     void DrawLineRange(int first, int last);
     void DrawLine(int x, int rowOffset, std::string_view text);
-    void DrawLineEndMark(int x, int y, std::string_view tail);
+    // Draws a row's end mark at x, cut at the row's clip: a row scrolled off to the left
+    // never paints its mark over the gutter.
+    void DrawLineEndMark(int x, int y, std::string_view tail, const QRect& clip);
     void DrawMarks(const QRect& clip, int xOrigin, const std::vector<int>& tabStopsX, bool selected,
                    std::string_view text, int y);
     void ClearBelowText(int first, int last);

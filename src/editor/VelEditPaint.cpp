@@ -273,20 +273,28 @@ void TVelEdit::DrawLine(int x, int rowOffset, std::string_view text) {
         [this](std::string_view s) { return canvas_->textWidth(s); }, start, FSingleByteMode);
     canvas_->textOut(origin + slice.x, y, clip, slice.text);
     if (slice.reachesEnd) {
-        DrawLineEndMark(origin + slice.endX, y, tail);
+        DrawLineEndMark(origin + slice.endX, y, tail, clip);
     }
     DrawMarks(clip, origin + slice.x, slice.tabStopsX, false, slice.text, y);
 }
 
-void TVelEdit::DrawLineEndMark(int x, int y, std::string_view tail) {
+void TVelEdit::DrawLineEndMark(int x, int y, std::string_view tail, const QRect& clip) {
+    const int right = clip.left() + clip.width();
     if (tail == std::string_view("\0\0", 2) && FShowEOF) {
+        // The opaque output clears from the mark to the row's end, as the text did.
+        const QRect rest = edges(std::max(x, clip.left()), y, right, y + LinePitch);
+        if (rest.isEmpty()) {
+            return;
+        }
         canvas_->setTextColor(ToQColor(FCREOFcolor));
         canvas_->setBackgroundColor(ToQColor(FColor));
         canvas_->setOpaque(true);
-        canvas_->textOut(x, y, "[EOF]");
+        canvas_->textOut(x, y, rest, "[EOF]");
     } else if (tail == "\r\n" && FShowCR) {
         canvas_->setBrush(ToQColor(FColor));
+        canvas_->setLineClip(clip);
         DrawLineEndArrow(x, y, FCREOFcolor);
+        canvas_->clearLineClip();
     }
 }
 

@@ -679,13 +679,14 @@ void showMarkedRow(BlockEditor& ed) {
     ed.showText("first\r\n" + kMarkedRow + "last");
 }
 
-// Spoils display line 1 from x on and draws it again from there, as typing does.
-void redrawMarkedRowFrom(BlockEditor& ed, int x) {
+// Spoils a display line (the marked row unless told) from x on and draws it again from
+// there, as typing does.
+void redrawMarkedRowFrom(BlockEditor& ed, int x, int line = 1) {
     const int left = ed.edit.TextLeft + x - 1;
-    ed.edit.Canvas().fillRect(QRect(left, ed.rowTop(1), ed.edit.width() - left, ed.edit.LinePitch),
-                              kJunk);
-    ed.edit.DrawLine(x, ed.rowTop(1) - ed.edit.TopMargin(), kMarkedRow);
-    ed.edit.DrawLinks(1, 1, nullptr);
+    ed.edit.Canvas().fillRect(
+        QRect(left, ed.rowTop(line), ed.edit.width() - left, ed.edit.LinePitch), kJunk);
+    ed.edit.DrawLine(x, ed.rowTop(line) - ed.edit.TopMargin(), ed.edit.Lines().Get(line));
+    ed.edit.DrawLinks(line, line, nullptr);
 }
 
 const std::vector<int> kOffsets = {0, 1, 7, 8, 13, 49, 60, 100, 150, 170, 176, 180, 300};
@@ -707,22 +708,32 @@ TEST(VelEditPaint, DrawLineFromAnOffsetMatchesAFullRedraw) {
 TEST(VelEditPaint, DrawLineOfAScrolledRowLeavesTheGutterAlone) {
     BlockEditor ed;
     showMarkedRow(ed);
-    ed.edit.HorzOffset = 12;
-    ed.edit.RedrawAll();
-    const QImage reference = ed.image();
-    const QRect gutter(0, 0, ed.edit.TextLeft, reference.height());
-    for (int x : kOffsets) {
+    // Scrolled a little, and so far that the marked row's line-end arrow or the last
+    // row's [EOF] stands across TextLeft or wholly left of it.
+    for (const int scroll : {12, 20, 44, 64, 220, 228, 236}) {
+        ed.edit.HorzOffset = scroll;
         ed.edit.RedrawAll();
-        redrawMarkedRowFrom(ed, x);
-        const QImage image = ed.image();
-        // A scrolled row's text and tab arrow start left of TextLeft; a full redraw
-        // paints the gutter over them, a redraw of the row alone must not reach it.
-        EXPECT_FALSE(firstDifference(image.copy(gutter), reference.copy(gutter)).has_value())
-            << "DrawLine from x " << x << " painted into the gutter: "
-            << describeDifference(image.copy(gutter), reference.copy(gutter));
-        const QRect textArea(gutter.width(), 0, image.width() - gutter.width(), image.height());
-        expectSameImage(image.copy(textArea), reference.copy(textArea),
-                        "scrolled DrawLine from x " + std::to_string(x));
+        const QImage reference = ed.image();
+        const QRect gutter(0, 0, ed.edit.TextLeft, reference.height());
+        for (const int line : {1, 2}) {
+            for (const int x : kOffsets) {
+                ed.edit.RedrawAll();
+                redrawMarkedRowFrom(ed, x, line);
+                const QImage image = ed.image();
+                const std::string what = "row " + std::to_string(line) + " scrolled " +
+                                         std::to_string(scroll) + ", DrawLine from x " +
+                                         std::to_string(x);
+                // A scrolled row's text and marks start left of TextLeft; a full redraw
+                // paints the gutter over them, a redraw of the row alone must not reach it.
+                EXPECT_FALSE(
+                    firstDifference(image.copy(gutter), reference.copy(gutter)).has_value())
+                    << what << " painted into the gutter: "
+                    << describeDifference(image.copy(gutter), reference.copy(gutter));
+                const QRect textArea(gutter.width(), 0, image.width() - gutter.width(),
+                                     image.height());
+                expectSameImage(image.copy(textArea), reference.copy(textArea), what);
+            }
+        }
     }
 }
 
