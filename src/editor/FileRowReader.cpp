@@ -22,9 +22,7 @@ namespace {
 // Files of this size or more are refused: rows and columns are 32-bit.
 constexpr int64_t kMaxFileSize = int64_t{1} << 31;
 constexpr std::size_t kReadBlockSize = std::size_t{1} << 20;
-// Rows per block of the result. Blocks after the first are reserved whole, so rows
-// are moved only while the first grows.
-constexpr std::size_t kBlockRows = std::size_t{1} << 16;
+constexpr std::size_t kRunRows = TVelStrings::kFilledChunkRows;
 // Bytes looked at to tell the break style, and to find where a part starts.
 constexpr std::size_t kProbeSize = std::size_t{64} << 10;
 
@@ -55,7 +53,9 @@ bool isPairStart(char c) {
 // the bytes in front of it are ordinary in every mode, so one pass suffices.
 //
 // A line lies either in the block fed or, when it spans blocks, in pending_, which
-// keeps its buffer from line to line: each row costs one allocation, its own.
+// keeps its buffer from line to line: each row costs one allocation, its own. The rows
+// are counted into their run while they are at hand, so that the store need not read
+// them again.
 class RowBuilder {
 public:
     RowBuilder(std::optional<LineBreakKind> kind, const LineCutter* cutter)
@@ -96,7 +96,7 @@ public:
             emitPending();
         }
         FileRows rows;
-        rows.blocks = std::move(blocks_);
+        rows.runs = std::move(runs_);
         rows.bytes = bytes_;
         return rows;
     }
@@ -231,30 +231,36 @@ private:
     }
 
     void emit(std::string_view line) {
-        if (blocks_.empty() || blocks_.back().size() >= kBlockRows) {
-            // The first block grows as rows come, so a small file takes little room.
-            std::vector<std::string>& fresh = blocks_.emplace_back();
-            if (blocks_.size() > 1) {
-                fresh.reserve(kBlockRows);
-            }
-        }
-        std::vector<std::string>& block = blocks_.back();
-        const std::size_t before = block.size();
         if (cutter_ != nullptr) {
-            cutter_->cut(line, block);
+            lineRows_.clear();
+            cutter_->cut(line, lineRows_);
+            for (std::string& row : lineRows_) {
+                add(std::move(row));
+            }
         } else {
-            block.emplace_back(line);
+            add(std::string(line));
         }
-        rowCount_ += block.size() - before;
         if (rowCount_ > static_cast<std::size_t>(TVelStrings::kMaxListSize)) {
             throw LoadFailure{"the file has too many lines"};
         }
         bytes_ += static_cast<int64_t>(line.size());
     }
 
+    void add(std::string row) {
+        if (runs_.empty() || runs_.back().rows.size() >= kRunRows) {
+            runs_.emplace_back().rows.reserve(kRunRows);
+        }
+        LoadedRun& run = runs_.back();
+        run.bytes += static_cast<int64_t>(row.size());
+        run.lfRows.set(run.rows.size(), EndsWithLf(row));
+        run.rows.push_back(std::move(row));
+        ++rowCount_;
+    }
+
     std::optional<LineBreakKind> kind_;
     const LineCutter* cutter_;
-    std::vector<std::vector<std::string>> blocks_;
+    std::vector<LoadedRun> runs_;
+    std::vector<std::string> lineRows_; // the rows the cutter made of one line
     std::size_t rowCount_ = 0;
     int64_t bytes_ = 0;
     std::string pending_;
@@ -416,9 +422,9 @@ public:
         FileRows rows;
         std::size_t count = 0;
         for (FileRows& part : parts_) {
-            for (std::vector<std::string>& block : part.blocks) {
-                count += block.size();
-                rows.blocks.push_back(std::move(block));
+            for (LoadedRun& run : part.runs) {
+                count += run.rows.size();
+                rows.runs.push_back(std::move(run));
             }
             rows.bytes += part.bytes;
         }

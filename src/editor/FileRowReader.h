@@ -20,9 +20,18 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 // Opens a file for reading in binary mode, unbuffered: readers fetch whole blocks.
 FileHandle OpenForReading(const std::filesystem::path& fileName);
 
-// The rows of a file, in order, in blocks that are filled and never moved.
+// Rows of a file in the order read, with their byte count and which of them end with
+// LF: at most TVelStrings::kFilledChunkRows, so that the store takes them as one chunk.
+struct LoadedRun {
+    std::vector<std::string> rows;
+    int64_t bytes = 0;
+    LfRowBits lfRows;
+    bool operator==(const LoadedRun&) const = default;
+};
+
+// The rows of a file, in order.
 struct FileRows {
-    std::vector<std::vector<std::string>> blocks;
+    std::vector<LoadedRun> runs;
     int64_t bytes = 0;
 };
 

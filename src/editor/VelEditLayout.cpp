@@ -72,8 +72,8 @@ void TVelEdit::RewrapAll(bool wrap, bool redraw) {
 
 void TVelEdit::RewrapLines(int x, int firstLine, bool redraw, int rowsBeforeEdit, int lastLine) {
     const int caretLineBefore = CaretLine;
-    const RewrapLinesResult result = editor::RewrapLines(
-        *Strings, LineIndex, CurrentWrapParams(), firstLine, lastLine, {CaretCol, CaretLine});
+    const RewrapLinesResult result = editor::RewrapLines(*Strings, CurrentWrapParams(), firstLine,
+                                                         lastLine, {CaretCol, CaretLine});
     LinkCarries.InvalidateFrom(std::max(0, result.startRow - 1));
     RowWidths.RowsChanged(result.startRow);
     CaretCol = result.caret.col;

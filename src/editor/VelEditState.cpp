@@ -98,20 +98,17 @@ void TVelEdit::ResetEditState() {
 }
 
 void TVelEdit::LinesChanged(int fromLine) {
-    LineIndex.Invalidate(fromLine);
     LinkCarries.InvalidateFrom(fromLine);
     RowWidths.RowsChanged(fromLine);
 }
 
 void TVelEdit::RowEdited(int line, int col) {
-    LineIndex.Invalidate(line);
     LinkCarries.RowEdited(line, static_cast<size_t>(std::max(col, 0)));
     // The rows behind kept their bytes and places.
     RowWidths.RowEdited(line, static_cast<size_t>(std::max(col, 0)));
 }
 
 void TVelEdit::RowsSplitOrJoined(int line, int col, int moved) {
-    LineIndex.Invalidate(line);
     LinkCarries.RowEdited(line, static_cast<size_t>(std::max(col, 0)));
     RowWidths.RowsMoved(line, moved);
     RowWidths.RowEdited(line, static_cast<size_t>(std::max(col, 0)));

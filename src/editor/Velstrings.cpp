@@ -21,14 +21,12 @@ namespace lumarik::editor {
 
 namespace {
 
-// Rows per chunk: inserting or deleting a row moves at most this many row handles.
-constexpr std::size_t kChunkRows = 1024;
-// Rows per chunk cut from a block, leaving room for rows typed later.
-constexpr std::size_t kFilledChunkRows = kChunkRows * 3 / 4;
+constexpr std::size_t kChunkRows = TVelStrings::kChunkRows;
+constexpr std::size_t kFilledChunkRows = TVelStrings::kFilledChunkRows;
 // A chunk below this joins a neighbour when both fit in one chunk.
 constexpr std::size_t kSmallChunkRows = kChunkRows / 4;
 
-int64_t bytesOf(const std::string* first, const std::string* last) {
+int64_t sumOfSizes(const std::string* first, const std::string* last) {
     int64_t bytes = 0;
     for (const std::string* row = first; row != last; ++row) {
         bytes += static_cast<int64_t>(row->size());
@@ -43,16 +41,43 @@ void reserveFor(std::vector<std::string>& rows, std::size_t extra) {
     }
 }
 
-// The chunk holding a row, from the first row of every chunk.
-std::size_t chunkHolding(const std::vector<int>& starts, int index) {
-    const auto after = std::upper_bound(starts.begin(), starts.end(), index);
-    return static_cast<std::size_t>(after - starts.begin()) - 1;
-}
-
 } // namespace
 
 TVelStrings::Chunk::Chunk(std::shared_ptr<Rows> block, std::size_t first, std::size_t count)
-    : rows_(block->data() + first), size_(count), block_(std::move(block)) {}
+    : rows_(block->data() + first), size_(count), block_(std::move(block)) {
+    countRows(0, size_);
+}
+
+TVelStrings::Chunk::Chunk(Rows rows, int64_t bytes, const LfRowBits& lf) noexcept
+    : own_(std::move(rows)), bytes_(bytes), lf_(lf), lfCount_(lf.count()) {
+    ownChanged();
+}
+
+int64_t TVelStrings::Chunk::bytesOf(std::size_t from, std::size_t to) const {
+    return sumOfSizes(rows_ + from, rows_ + to);
+}
+
+void TVelStrings::Chunk::countRows(std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+        bytes_ += static_cast<int64_t>(rows_[i].size());
+        lf_.set(i, EndsWithLf(rows_[i]));
+    }
+    lfCount_ = lf_.count();
+}
+
+template <class Edit> bool TVelStrings::Chunk::editRow(std::size_t i, Edit&& edit) {
+    std::string& row = rows_[i];
+    const auto before = static_cast<int64_t>(row.size());
+    edit(row);
+    bytes_ += static_cast<int64_t>(row.size()) - before;
+    const bool lf = EndsWithLf(row);
+    if (lf == lf_.test(i)) {
+        return false;
+    }
+    lf_.set(i, lf);
+    lfCount_ += lf ? 1 : -1;
+    return true;
+}
 
 TVelStrings::Rows& TVelStrings::Chunk::owned() {
     if (block_) {
@@ -76,17 +101,25 @@ void TVelStrings::Chunk::insert(std::size_t at, std::string row) {
     reserveFor(rows, 1);
     rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
     ownChanged();
+    lf_.insert(at, 1);
+    countRows(at, at + 1);
 }
 
 void TVelStrings::Chunk::insert(std::size_t at, Rows::iterator first, Rows::iterator last) {
     Rows& rows = owned();
-    reserveFor(rows, static_cast<std::size_t>(last - first));
+    const auto n = static_cast<std::size_t>(last - first);
+    reserveFor(rows, n);
     rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(at), std::make_move_iterator(first),
                 std::make_move_iterator(last));
     ownChanged();
+    lf_.insert(at, n);
+    countRows(at, at + n);
 }
 
 void TVelStrings::Chunk::erase(std::size_t from, std::size_t to) {
+    bytes_ -= bytesOf(from, to);
+    lf_.erase(from, to);
+    lfCount_ = lf_.count();
     if (block_ && (from == 0 || to == size_)) {
         // A piece of a block shrinks where it stands; the block keeps empty strings.
         for (std::string* row = rows_ + from; row != rows_ + to; ++row) {
@@ -105,18 +138,28 @@ void TVelStrings::Chunk::erase(std::size_t from, std::size_t to) {
 }
 
 TVelStrings::Chunk TVelStrings::Chunk::splitOff(std::size_t at) {
-    if (block_) {
-        Chunk tail(block_, static_cast<std::size_t>(rows_ - block_->data()) + at, size_ - at);
-        size_ = at;
-        return tail;
-    }
     Chunk tail;
-    tail.own_.reserve(std::max(kChunkRows, size_ - at));
-    tail.own_.assign(std::make_move_iterator(own_.begin() + static_cast<std::ptrdiff_t>(at)),
-                     std::make_move_iterator(own_.end()));
-    tail.ownChanged();
-    own_.erase(own_.begin() + static_cast<std::ptrdiff_t>(at), own_.end());
-    ownChanged();
+    if (block_) {
+        tail.block_ = block_;
+        tail.rows_ = rows_ + at;
+        tail.size_ = size_ - at;
+    } else {
+        tail.own_.reserve(std::max(kChunkRows, size_ - at));
+        tail.own_.assign(std::make_move_iterator(own_.begin() + static_cast<std::ptrdiff_t>(at)),
+                         std::make_move_iterator(own_.end()));
+        tail.ownChanged();
+    }
+    tail.bytes_ = tail.bytesOf(0, tail.size_);
+    tail.lf_ = lf_.splitOff(at);
+    tail.lfCount_ = tail.lf_.count();
+    bytes_ -= tail.bytes_;
+    lfCount_ -= tail.lfCount_;
+    if (block_) {
+        size_ = at;
+    } else {
+        own_.erase(own_.begin() + static_cast<std::ptrdiff_t>(at), own_.end());
+        ownChanged();
+    }
     return tail;
 }
 
@@ -125,6 +168,9 @@ void TVelStrings::Chunk::append(Chunk& next) {
     reserveFor(rows, next.size_);
     rows.insert(rows.end(), std::make_move_iterator(next.rows_),
                 std::make_move_iterator(next.rows_ + next.size_));
+    lf_.append(size_, next.lf_);
+    lfCount_ += next.lfCount_;
+    bytes_ += next.bytes_;
     ownChanged();
     next = Chunk();
 }
@@ -200,11 +246,13 @@ void TVelStrings::refreshStarts() const {
     starts_.resize(chunks_.size());
     std::size_t chunk = staleFrom_;
     if (chunk == 0) {
-        starts_[0] = 0;
+        starts_[0] = {};
         chunk = 1;
     }
     for (; chunk < chunks_.size(); ++chunk) {
-        starts_[chunk] = starts_[chunk - 1] + static_cast<int>(chunks_[chunk - 1].size());
+        const Chunk& before = chunks_[chunk - 1];
+        starts_[chunk] = {starts_[chunk - 1].row + static_cast<int>(before.size()),
+                          starts_[chunk - 1].lfRows + before.lfCount()};
     }
     staleFrom_ = chunks_.size();
 }
@@ -218,7 +266,7 @@ bool TVelStrings::findInChunk(std::size_t chunk, int index, std::size_t& offset)
         return false;
     }
     // A row in front of the chunk gives a huge unsigned offset, which fails the test.
-    offset = static_cast<std::size_t>(index - starts_[chunk]);
+    offset = static_cast<std::size_t>(index - starts_[chunk].row);
     return offset < chunks_[chunk].size();
 }
 
@@ -232,8 +280,11 @@ TVelStrings::RowPlace TVelStrings::locate(int index) const {
         return {++hint_, offset};
     }
     refreshStarts();
-    hint_ = chunkHolding(starts_, index);
-    return {hint_, static_cast<std::size_t>(index - starts_[hint_])};
+    const auto after =
+        std::upper_bound(starts_.begin(), starts_.end(), index,
+                         [](int row, const ChunkStart& start) { return row < start.row; });
+    hint_ = static_cast<std::size_t>(after - starts_.begin()) - 1;
+    return {hint_, static_cast<std::size_t>(index - starts_[hint_].row)};
 }
 
 TVelStrings::RowPlace TVelStrings::placeForOne(int index) {
@@ -294,16 +345,25 @@ void TVelStrings::adoptRows(std::vector<std::string> rows, int64_t bytes) {
     bytes_ = bytes;
 }
 
-void TVelStrings::adoptBlocks(std::vector<Rows> blocks, int64_t bytes) {
-    std::size_t count = 0;
+void TVelStrings::adoptRuns(FileRows& rows) {
     std::vector<Chunk> chunks;
-    for (Rows& block : blocks) {
-        count += block.size();
-        std::vector<Chunk> cut = cutIntoChunks(std::move(block));
-        chunks.insert(chunks.end(), std::make_move_iterator(cut.begin()),
-                      std::make_move_iterator(cut.end()));
+    chunks.reserve(rows.runs.size());
+    for (LoadedRun& run : rows.runs) {
+        if (!run.rows.empty()) {
+            chunks.emplace_back(std::move(run.rows), run.bytes, run.lfRows);
+        }
     }
     chunks_.swap(chunks);
+    chunksReplaced();
+}
+
+void TVelStrings::chunksReplaced() {
+    std::size_t count = 0;
+    int64_t bytes = 0;
+    for (const Chunk& chunk : chunks_) {
+        count += chunk.size();
+        bytes += chunk.bytes();
+    }
     starts_.clear();
     staleFrom_ = 0;
     hint_ = 0;
@@ -323,16 +383,19 @@ const std::string& TVelStrings::Get(int index) const {
     return chunks_[place.chunk][place.offset];
 }
 
-std::string& TVelStrings::rowAt(int index) {
+template <class Edit> void TVelStrings::editRow(int index, Edit&& edit) {
     checkIndex(index);
     const RowPlace place = locate(index);
-    return chunks_[place.chunk][place.offset];
+    Chunk& chunk = chunks_[place.chunk];
+    const int64_t before = chunk.bytes();
+    if (chunk.editRow(place.offset, std::forward<Edit>(edit))) {
+        startsChangedFrom(place.chunk + 1);
+    }
+    bytes_ += chunk.bytes() - before;
 }
 
 void TVelStrings::Put(int index, std::string s) {
-    std::string& row = rowAt(index);
-    bytes_ += static_cast<int64_t>(s.size()) - static_cast<int64_t>(row.size());
-    row = std::move(s);
+    editRow(index, [&s](std::string& row) { row = std::move(s); });
 }
 
 int TVelStrings::Add(std::string s) {
@@ -359,7 +422,7 @@ void TVelStrings::Delete(int index) {
 
 void TVelStrings::Clear() {
     std::vector<Chunk>().swap(chunks_);
-    std::vector<int>().swap(starts_);
+    std::vector<ChunkStart>().swap(starts_);
     staleFrom_ = 0;
     hint_ = 0;
     count_ = 0;
@@ -410,7 +473,7 @@ void TVelStrings::InsertRange(int index, std::vector<std::string> lines) {
         Insert(index, std::move(lines.front()));
         return;
     }
-    const int64_t added = bytesOf(lines.data(), lines.data() + lines.size());
+    const int64_t added = sumOfSizes(lines.data(), lines.data() + lines.size());
     const auto n = static_cast<int>(lines.size());
     if (chunks_.empty()) {
         chunks_ = cutIntoChunks(std::move(lines));
@@ -453,20 +516,22 @@ void TVelStrings::DeleteRange(int index, int count) {
     // The tail of the first chunk, then whole chunks, then the head of the last one.
     Chunk& first = chunks_[place.chunk];
     const std::size_t to = place.offset + std::min(left, first.size() - place.offset);
-    int64_t removed = bytesOf(first.begin() + place.offset, first.begin() + to);
+    int64_t removed = first.bytes();
     left -= to - place.offset;
     first.erase(place.offset, to);
+    removed -= first.bytes();
     std::size_t next = place.chunk + 1;
     for (; left > 0 && chunks_[next].size() <= left; ++next) {
         Chunk& whole = chunks_[next];
-        removed += bytesOf(whole.begin(), whole.end());
+        removed += whole.bytes();
         left -= whole.size();
         whole.erase(0, whole.size());
     }
     if (left > 0) {
         Chunk& last = chunks_[next];
-        removed += bytesOf(last.begin(), last.begin() + left);
+        removed += last.bytes();
         last.erase(0, left);
+        removed -= last.bytes();
     }
     chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(place.chunk) + 1,
                   chunks_.begin() + static_cast<std::ptrdiff_t>(next));
@@ -478,23 +543,21 @@ void TVelStrings::DeleteRange(int index, int count) {
 }
 
 void TVelStrings::InsertBytes(int index, int col, std::string_view bytes) {
-    std::string& row = rowAt(index);
-    const std::size_t at = std::min(static_cast<std::size_t>(std::max(col, 0)), row.size());
-    row.insert(at, bytes.data(), bytes.size());
-    bytes_ += static_cast<int64_t>(bytes.size());
+    editRow(index, [col, bytes](std::string& row) {
+        const std::size_t at = std::min(static_cast<std::size_t>(std::max(col, 0)), row.size());
+        row.insert(at, bytes.data(), bytes.size());
+    });
 }
 
 void TVelStrings::EraseBytes(int index, int col, int count) {
-    std::string& row = rowAt(index);
-    const std::size_t at = std::min(static_cast<std::size_t>(std::max(col, 0)), row.size());
-    const std::size_t n = std::min(static_cast<std::size_t>(std::max(count, 0)), row.size() - at);
-    row.erase(at, n);
-    bytes_ -= static_cast<int64_t>(n);
+    editRow(index, [col, count](std::string& row) {
+        const std::size_t at = std::min(static_cast<std::size_t>(std::max(col, 0)), row.size());
+        row.erase(at, std::min(static_cast<std::size_t>(std::max(count, 0)), row.size() - at));
+    });
 }
 
 void TVelStrings::AppendBytes(int index, std::string_view bytes) {
-    rowAt(index).append(bytes);
-    bytes_ += static_cast<int64_t>(bytes.size());
+    editRow(index, [bytes](std::string& row) { row.append(bytes); });
 }
 
 void TVelStrings::InsertText(int& index, std::string_view text) {
@@ -611,7 +674,7 @@ bool TVelStrings::loadRows(const std::filesystem::path& fileName, std::optional<
     if (!ReadFileRows(fileName, kind, cutter, rows, lastError_)) {
         return false;
     }
-    adoptBlocks(std::move(rows.blocks), rows.bytes);
+    adoptRuns(rows);
     lastError_.clear();
     return true;
 }
@@ -665,6 +728,35 @@ void TVelStrings::SaveToStream(std::ostream& stream) const {
             remaining -= n;
         }
     }
+}
+
+std::size_t TVelStrings::RunCount() const {
+    return chunks_.size();
+}
+
+RowRun TVelStrings::Run(std::size_t run) const {
+    refreshStarts();
+    const Chunk& chunk = chunks_[run];
+    return {starts_[run].row, static_cast<int>(chunk.size()), chunk.bytes(), starts_[run].lfRows,
+            &chunk.lf()};
+}
+
+std::size_t TVelStrings::RunOfRow(int index) const {
+    checkIndex(index);
+    return locate(index).chunk;
+}
+
+std::size_t TVelStrings::RunOfLfRow(int n) const {
+    refreshStarts();
+    // The first chunk with n or more LF rows in front of it follows the one holding it.
+    const auto after =
+        std::lower_bound(starts_.begin(), starts_.end(), n,
+                         [](const ChunkStart& start, int lfRows) { return start.lfRows < lfRows; });
+    const auto run = static_cast<std::size_t>(after - starts_.begin());
+    if (run > 0 && starts_[run - 1].lfRows + chunks_[run - 1].lfCount() >= n) {
+        return run - 1;
+    }
+    return chunks_.size();
 }
 
 void TVelStrings::Swap(TVelStrings& other) noexcept {

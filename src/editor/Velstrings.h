@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "editor/LfRowBits.h"
+
 namespace lumarik::platform {
 class SafeFileWriter;
 }
@@ -45,12 +47,30 @@ struct LineCutter {
     bool threadSafe = false;
 };
 
+struct FileRows;
+
+// What the store knows of a run of consecutive rows without reading them (see
+// TVelStrings::Run).
+struct RowRun {
+    int firstRow = 0;
+    int rows = 0;
+    int64_t bytes = 0;
+    int lfRowsBefore = 0;              // rows ending with LF in all runs in front
+    const LfRowBits* lfRows = nullptr; // which of the run's rows end with LF
+};
+
 // The list of byte strings behind an editor: one entry per display line, each with
 // its terminator (CR LF ends a logical line, NUL NUL ends the text, nothing on a
 // line that word wrap continues). The store never interprets double-byte bytes.
 class TVelStrings {
 public:
     static constexpr int kMaxListSize = 134217727;
+    // Rows per run (chunk) at most: inserting or deleting a row moves at most this many
+    // row handles.
+    static constexpr std::size_t kChunkRows = 1024;
+    // Rows per run made from many rows at once (a load, a layout, a long insert),
+    // leaving room for rows typed later.
+    static constexpr std::size_t kFilledChunkRows = kChunkRows * 3 / 4;
 
     TVelStrings();
     virtual ~TVelStrings();
@@ -119,26 +139,45 @@ public:
     // Exchanges contents with another store (used to swap in a finished load or layout).
     void Swap(TVelStrings& other) noexcept;
 
+    // The rows are kept in runs of at most kChunkRows; an edit changes one run. Each run
+    // knows its byte count and which of its rows end with LF, so that positions can be
+    // converted between rows and logical lines without reading the rows in front.
+    std::size_t RunCount() const;
+    // Run `run` (< RunCount()); its lfRows lasts until the store changes.
+    RowRun Run(std::size_t run) const;
+    // The run holding row `index` (0 <= index < Count()).
+    std::size_t RunOfRow(int index) const;
+    // The run holding the n-th row (n >= 1) that ends with LF; RunCount() when fewer
+    // rows end with LF.
+    std::size_t RunOfLfRow(int n) const;
+
     [[noreturn]] virtual void Error() const;
 
 private:
     using Rows = std::vector<std::string>;
 
-    // A run of consecutive rows. Rows taken over whole (a load, a layout, a long insert)
-    // stay in their block, which the chunks cut from it share; a chunk moves its rows
-    // into a vector of its own the first time it gains rows or loses inner ones.
+    // A run of consecutive rows with their byte count and their LF bits. Rows taken
+    // over whole from a long insert stay in their block, which the chunks cut from it
+    // share; a chunk moves its rows into a vector of its own the first time it gains
+    // rows or loses inner ones.
     class Chunk {
     public:
         Chunk() = default;
         // Rows [first, first + count) of a block.
         Chunk(std::shared_ptr<Rows> block, std::size_t first, std::size_t count);
+        // Rows of its own that already come with their byte count and LF bits.
+        Chunk(Rows rows, int64_t bytes, const LfRowBits& lf) noexcept;
 
         std::size_t size() const { return size_; }
         const std::string* begin() const { return rows_; }
         const std::string* end() const { return rows_ + size_; }
         const std::string& operator[](std::size_t i) const { return rows_[i]; }
-        std::string& operator[](std::size_t i) { return rows_[i]; }
+        int64_t bytes() const { return bytes_; }
+        const LfRowBits& lf() const { return lf_; }
+        int lfCount() const { return lfCount_; }
 
+        // Changes row i through `edit`; answers whether the row's LF bit changed.
+        template <class Edit> bool editRow(std::size_t i, Edit&& edit);
         // Inserts rows at `at`, moving them in.
         void insert(std::size_t at, std::string row);
         void insert(std::size_t at, Rows::iterator first, Rows::iterator last);
@@ -154,11 +193,24 @@ private:
         Rows& owned();
         // Points rows_ and size_ at own_ again after own_ changed.
         void ownChanged();
+        // Takes rows [from, to) into the byte count and the LF bits.
+        void countRows(std::size_t from, std::size_t to);
+        int64_t bytesOf(std::size_t from, std::size_t to) const;
 
         std::string* rows_ = nullptr; // own_.data() or the chunk's piece of block_
         std::size_t size_ = 0;
         Rows own_;
         std::shared_ptr<Rows> block_;
+        int64_t bytes_ = 0;
+        LfRowBits lf_;
+        int lfCount_ = 0;
+    };
+    static_assert(kChunkRows <= LfRowBits::kMaxRows);
+
+    // Where a chunk starts: its first row, and the rows ending with LF in front of it.
+    struct ChunkStart {
+        int row = 0;
+        int lfRows = 0;
     };
 
     // Where a row lives: its chunk and its offset in that chunk.
@@ -177,9 +229,10 @@ private:
     void checkIndex(int index) const;
     // Replaces the whole content with rows holding `bytes` bytes in total.
     void adoptRows(std::vector<std::string> rows, int64_t bytes);
-    // Replaces the whole content with the rows of the blocks, in order, holding `bytes`
-    // bytes in total; each block stays where it is.
-    void adoptBlocks(std::vector<Rows> blocks, int64_t bytes);
+    // Replaces the whole content with the runs of a load, each becoming one chunk.
+    void adoptRuns(FileRows& rows);
+    // Sets count, byte count and capacity from the chunks after they were replaced.
+    void chunksReplaced();
     // Loads with the given break rule, or with the one the file's first break implies;
     // each line is stored as is or as the rows `cutter` makes of it.
     bool loadRows(const std::filesystem::path& fileName, std::optional<LineBreakKind> kind,
@@ -192,18 +245,18 @@ private:
     // Where a row inserted at index (0 to Count()) goes; opens the first chunk of an
     // empty store and makes room in a full chunk.
     RowPlace placeForOne(int index);
-    // The row at index, for an edit; raises Error for a bad index.
-    std::string& rowAt(int index);
-    // Recomputes the chunk start rows that are out of date.
+    // Changes the row at index through `edit`; raises Error for a bad index.
+    template <class Edit> void editRow(int index, Edit&& edit);
+    // Recomputes the chunk starts that are out of date.
     void refreshStarts() const;
-    // Marks the start rows of the chunks from `chunk` on as out of date.
+    // Marks the starts of the chunks from `chunk` on as out of date.
     void startsChangedFrom(std::size_t chunk);
     // Drops the chunk when empty; joins it with a neighbour when it is small and both
     // fit in one chunk.
     void tidyChunk(std::size_t chunk);
 
-    std::vector<Chunk> chunks_;       // the rows in order; no chunk is empty
-    mutable std::vector<int> starts_; // first row of each chunk, valid below staleFrom_
+    std::vector<Chunk> chunks_;              // the rows in order; no chunk is empty
+    mutable std::vector<ChunkStart> starts_; // of each chunk, valid below staleFrom_
     mutable std::size_t staleFrom_ = 0;
     mutable std::size_t hint_ = 0; // chunk of the last row looked up
     int count_ = 0;

@@ -199,12 +199,11 @@ RewrapAllResult RewrapAll(TVelStrings& store, LogicalLineIndex& index, bool wrap
     const RewrapAllResult result{nextIndex.LogicalToRow(caretInText),
                                  nextIndex.LogicalToRow(anchorInText)};
     store.Swap(next);
-    index.Invalidate(0);
     return result;
 }
 
-RewrapLinesResult RewrapLines(TVelStrings& store, LogicalLineIndex& index, const WrapParams& params,
-                              int firstLine, int lastLine, TextPos caret) {
+RewrapLinesResult RewrapLines(TVelStrings& store, const WrapParams& params, int firstLine,
+                              int lastLine, TextPos caret) {
     RewrapLinesResult result;
     result.caret = caret;
     const int count = store.Count();
@@ -245,9 +244,6 @@ RewrapLinesResult RewrapLines(TVelStrings& store, LogicalLineIndex& index, const
     if (newCount < oldCount) {
         store.DeleteRange(from + newCount, oldCount - newCount);
     }
-    // The caller's edit of rows firstLine .. lastLine is covered too.
-    index.Invalidate(from);
-
     result.startRow = from;
     result.oldLastRow = relayout.resumeRow() - 1;
     result.newLastRow = from + newCount - 1;

@@ -61,9 +61,8 @@ struct RewrapLinesResult {
 // wrap would give. Rows are replaced in place, and only surplus rows are deleted or
 // missing ones inserted. The caret, a display position in the edited store, comes back
 // on the same byte; a caret at a cut at column 0 of the next row. The row in front of
-// firstLine is left alone when it keeps its cut. The index is invalidated from the
-// first row replaced, which covers the caller's edit too.
-RewrapLinesResult RewrapLines(TVelStrings& store, LogicalLineIndex& index, const WrapParams& params,
-                              int firstLine, int lastLine, TextPos caret);
+// firstLine is left alone when it keeps its cut.
+RewrapLinesResult RewrapLines(TVelStrings& store, const WrapParams& params, int firstLine,
+                              int lastLine, TextPos caret);
 
 } // namespace lumarik::editor

@@ -12,6 +12,7 @@
 #include "editor/Velstrings.h"
 #include "editor/WrapCut.h"
 #include "editor/WrapLayout.h"
+#include "support/RowRunCheck.h"
 #include "support/TempDir.h"
 
 using namespace lumarik::editor;
@@ -75,8 +76,9 @@ std::vector<std::string> readRows(const fs::path& file, const LineCutter& cutter
                              inParts ? 4096 : std::numeric_limits<int64_t>::max()))
         << error;
     std::vector<std::string> rows;
-    for (const std::vector<std::string>& block : read.blocks) {
-        rows.insert(rows.end(), block.begin(), block.end());
+    for (const LoadedRun& run : read.runs) {
+        EXPECT_EQ(run, lumarik::test::CountedRun(run.rows));
+        rows.insert(rows.end(), run.rows.begin(), run.rows.end());
     }
     return rows;
 }

@@ -12,6 +12,7 @@
 #include "editor/FileRowReader.h"
 #include "editor/Velstrings.h"
 #include "platform/SafeFileWriter.h"
+#include "support/RowRunCheck.h"
 #include "support/TempDir.h"
 
 #ifndef _WIN32
@@ -58,8 +59,9 @@ ReadResult readRows(const fs::path& file, std::optional<LineBreakKind> kind, int
     std::string error;
     EXPECT_TRUE(ReadFileRows(file, kind, nullptr, read, error, partSize)) << error;
     ReadResult result;
-    for (const Rows& block : read.blocks) {
-        result.rows.insert(result.rows.end(), block.begin(), block.end());
+    for (const LoadedRun& run : read.runs) {
+        EXPECT_EQ(run, lumarik::test::CountedRun(run.rows));
+        result.rows.insert(result.rows.end(), run.rows.begin(), run.rows.end());
     }
     result.bytes = read.bytes;
     return result;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <random>
@@ -7,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "editor/LfRowBits.h"
 #include "editor/Velstrings.h"
+#include "support/RowRunCheck.h"
 #include "support/TempDir.h"
 
 using namespace lumarik::editor;
@@ -88,9 +91,37 @@ int64_t sumOfLengths(const Rows& rows) {
     return sum;
 }
 
+// Checks what the store keeps of its runs against the model: the runs cover the rows in
+// order, and each knows its bytes and LF rows, also when asked by row or by LF row.
+void expectRuns(const TVelStrings& store, const Rows& model) {
+    int row = 0;
+    int lfRows = 0;
+    for (std::size_t run = 0; run < store.RunCount(); ++run) {
+        const RowRun info = store.Run(run);
+        ASSERT_EQ(info.firstRow, row) << "run " << run;
+        ASSERT_GT(info.rows, 0) << "run " << run;
+        ASSERT_LE(info.rows, static_cast<int>(TVelStrings::kChunkRows)) << "run " << run;
+        ASSERT_EQ(info.lfRowsBefore, lfRows) << "run " << run;
+        const Rows rows(model.begin() + row, model.begin() + row + info.rows);
+        const LoadedRun counted = lumarik::test::CountedRun(rows);
+        ASSERT_EQ(info.bytes, counted.bytes) << "run " << run;
+        ASSERT_EQ(*info.lfRows, counted.lfRows) << "run " << run;
+        ASSERT_EQ(store.RunOfRow(row + info.rows / 2), run);
+        const int lfHere = counted.lfRows.count();
+        if (lfHere > 0) {
+            ASSERT_EQ(store.RunOfLfRow(lfRows + lfHere), run) << "run " << run;
+        }
+        row += info.rows;
+        lfRows += lfHere;
+    }
+    ASSERT_EQ(row, static_cast<int>(model.size()));
+    ASSERT_EQ(store.RunOfLfRow(lfRows + 1), store.RunCount());
+}
+
 // Compares the store with a model, row by row: first in order, then from the back, so
 // that both the walk and the lookup of far rows are checked.
 void expectRows(const TVelStrings& store, const Rows& model) {
+    ASSERT_NO_FATAL_FAILURE(expectRuns(store, model));
     ASSERT_EQ(store.Count(), static_cast<int>(model.size()));
     ASSERT_EQ(store.ByteCount(), sumOfLengths(model));
     for (int i = 0; i < store.Count(); ++i) {
@@ -653,10 +684,13 @@ TEST(LineStore, RandomEditsMatchAPlainVector) {
             model.erase(model.begin() + row, model.begin() + row + count);
             break;
         }
-        case 2:
-            store.Put(row, "put" + std::to_string(step));
-            modelRow = "put" + std::to_string(step);
+        case 2: {
+            // Half of the new rows end with LF, half do not.
+            const std::string put = "put" + std::to_string(step) + (step % 2 == 0 ? "\r\n" : "");
+            store.Put(row, put);
+            modelRow = put;
             break;
+        }
         case 3:
         case 4:
             store.InsertBytes(row, col, "\x88\x9F");
@@ -670,10 +704,12 @@ TEST(LineStore, RandomEditsMatchAPlainVector) {
             }
             break;
         }
-        case 6:
-            store.AppendBytes(row, "+");
-            modelRow += "+";
+        case 6: {
+            const char* tail = step % 3 == 0 ? "\n" : "+";
+            store.AppendBytes(row, tail);
+            modelRow += tail;
             break;
+        }
         default: {
             const std::size_t count = below(size + 100);
             store.SetCount(static_cast<int>(count));
@@ -693,4 +729,78 @@ TEST(LineStore, RandomEditsMatchAPlainVector) {
     }
     ASSERT_NO_FATAL_FAILURE(expectRows(store, model));
     expectInvariants(store);
+}
+
+// Every operation on the bits, checked against the same operation on a vector of flags.
+TEST(LfRowBits, ShiftLikeAVectorOfFlags) {
+    constexpr std::size_t kMax = LfRowBits::kMaxRows;
+    std::mt19937 random(7);
+    const auto below = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    LfRowBits bits;
+    std::vector<bool> model(kMax, false);
+    const auto expectSame = [&](const LfRowBits& actual, const std::vector<bool>& flags) {
+        int count = 0;
+        std::size_t last = kMax;
+        for (std::size_t i = 0; i < kMax; ++i) {
+            ASSERT_EQ(actual.test(i), flags[i]) << i;
+            ASSERT_EQ(actual.countBefore(i), count) << i;
+            ASSERT_EQ(actual.lastBefore(i), last) << i;
+            if (flags[i]) {
+                ASSERT_EQ(actual.nth(count), i);
+                ++count;
+                last = i;
+            }
+        }
+        ASSERT_EQ(actual.count(), count);
+        ASSERT_EQ(actual.nth(count), kMax);
+    };
+    for (int step = 0; step < 400; ++step) {
+        SCOPED_TRACE(step);
+        const std::size_t at = below(kMax + 1);
+        switch (below(5)) {
+        case 0: {
+            const std::size_t n = below(200);
+            bits.insert(at, n);
+            model.insert(model.begin() + static_cast<std::ptrdiff_t>(at), n, false);
+            model.resize(kMax);
+            break;
+        }
+        case 1: {
+            const std::size_t to = at + below(kMax - at + 1);
+            bits.erase(at, to);
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(at),
+                        model.begin() + static_cast<std::ptrdiff_t>(to));
+            model.resize(kMax, false);
+            break;
+        }
+        case 2: {
+            // The rows from `at` go to a new run, which is then put back behind the first
+            // `at` rows of a copy.
+            const LfRowBits tail = bits.splitOff(at);
+            std::vector<bool> tailModel(model.begin() + static_cast<std::ptrdiff_t>(at),
+                                        model.end());
+            tailModel.resize(kMax, false);
+            std::fill(model.begin() + static_cast<std::ptrdiff_t>(at), model.end(), false);
+            ASSERT_NO_FATAL_FAILURE(expectSame(tail, tailModel));
+            const std::size_t keep = below(at + 1);
+            LfRowBits joined = bits;
+            joined.append(keep, tail);
+            std::vector<bool> joinedModel(model.begin(),
+                                          model.begin() + static_cast<std::ptrdiff_t>(keep));
+            joinedModel.insert(joinedModel.end(), tailModel.begin(), tailModel.end());
+            joinedModel.resize(kMax);
+            ASSERT_NO_FATAL_FAILURE(expectSame(joined, joinedModel));
+            break;
+        }
+        default:
+            for (int k = 0; k < 40; ++k) {
+                const std::size_t row = below(kMax);
+                const bool lf = below(2) == 0;
+                bits.set(row, lf);
+                model[row] = lf;
+            }
+            break;
+        }
+        ASSERT_NO_FATAL_FAILURE(expectSame(bits, model));
+    }
 }

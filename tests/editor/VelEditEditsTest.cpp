@@ -3,6 +3,7 @@
 #include "editor/RowPositions.h"
 #include "editor/VelEditSub.h"
 #include "editor/VelEditTestSupport.h"
+#include "support/TempDir.h"
 
 #include <QCoreApplication>
 
@@ -22,6 +23,7 @@ using lumarik::test::offsetOf;
 using lumarik::test::pointAt;
 using lumarik::test::pressAt;
 using lumarik::test::releaseAt;
+using lumarik::test::TempDir;
 
 namespace {
 
@@ -548,6 +550,84 @@ TEST(EditRepaint, RowsAddedByABreakAreDrawnWithTheirLinks) {
     const QImage shown = ed.image();
     ed.edit.RedrawAll();
     EXPECT_EQ(describeDifference(shown, ed.image()), "");
+}
+
+// A text of many runs of rows opened with word wrap on (cut while it is read): every
+// edit, anywhere in the text, gives the text, layout, caret and undo of the model, as
+// for a text that was set and wrapped afterwards.
+TEST(EditModel, EditsAfterAWrappedOpenOfALongTextMatchTheModel) {
+    std::mt19937 random(11);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    TextModel model;
+    for (int line = 0; line < 1500; ++line) {
+        // Now and then a line of hundreds of rows, longer than a run.
+        const size_t pieces = line % 400 == 9 ? 4000 : pick(40);
+        for (size_t i = 0; i < pieces; ++i) {
+            model.text += kPieces[pick(kPieces.size())];
+        }
+        model.text += "\r\n";
+    }
+    model.text += "end";
+    const TempDir dir;
+    BlockEditor ed;
+    ed.edit.SetColumn(12);
+    ed.edit.SetWordWrap(true);
+    ed.edit.SetUndoBuf(1 << 20);
+    ASSERT_TRUE(ed.edit.LoadFromFile(dir.write("long.txt", model.text)));
+    ASSERT_GT(ed.edit.Lines().Count(), 10000);
+    ASSERT_EQ(rowsOf(ed.edit.Lines()), freshLayout(ed.edit, model.text));
+
+    std::vector<std::string> history;
+    for (int step = 0; step < 40; ++step) {
+        const std::vector<size_t> starts = caretPlaces(model.text);
+        const size_t at = starts[pick(starts.size())];
+        const TextPos pos = displayOf(ed.edit.Lines(), at);
+        ed.edit.MoveCaretTo(pos.col, pos.line, 0);
+        model.caret = model.anchor = at;
+        history.push_back(model.text);
+        std::string name;
+        switch (pick(4)) {
+        case 0:
+            name = "type";
+            ed.edit.TypeText("\x88\x9F"
+                             "ab");
+            model.insert("\x88\x9F"
+                         "ab");
+            break;
+        case 1:
+            name = "enter";
+            ed.edit.NewLine();
+            model.insert("\r\n");
+            break;
+        case 2:
+            name = "delete";
+            ed.edit.DeleteChar();
+            model.deleteRight();
+            break;
+        default:
+            name = "backspace";
+            ed.edit.DeleteCharLeft();
+            model.deleteLeft();
+            break;
+        }
+        if (model.text == history.back()) {
+            history.pop_back(); // nothing to undo
+        }
+        QCoreApplication::processEvents();
+        const std::string where = "step " + std::to_string(step) + " (" + name + ")";
+        expectConsistent(ed.edit, model, true, where);
+        if (HasFailure()) {
+            return;
+        }
+        ASSERT_EQ(rowsOf(ed.edit.Lines()), freshLayout(ed.edit, model.text)) << where;
+    }
+    while (!history.empty()) {
+        ASSERT_TRUE(ed.edit.CanUndo());
+        ed.edit.Undo();
+        ASSERT_EQ(ed.edit.Text(), history.back()) << history.size() << " undos left";
+        history.pop_back();
+    }
+    EXPECT_EQ(rowsOf(ed.edit.Lines()), freshLayout(ed.edit, ed.edit.Text()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Runs, EditModelTest,

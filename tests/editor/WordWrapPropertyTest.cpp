@@ -357,7 +357,7 @@ TEST(WordWrapProperty, RewrapLinesAfterAnEditEqualsAFullLayout) {
         const long long caretOffset = byteOffset(store, caret);
         const Rows expected = modelLayout(store, params);
 
-        const RewrapLinesResult result = RewrapLines(store, index, params, r, lastLine, caret);
+        const RewrapLinesResult result = RewrapLines(store, params, r, lastLine, caret);
         const Rows after = rowsOf(store);
         ASSERT_EQ(after, expected) << "seed " << seed;
         ASSERT_EQ(byteOffset(store, result.caret), caretOffset) << "seed " << seed;
