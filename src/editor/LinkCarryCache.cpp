@@ -70,10 +70,11 @@ const std::vector<LinkRange>& LinkCarryCache::RowLinks(const TVelStrings& store,
 }
 
 std::optional<LinkCarry> LinkCarryCache::PreviousCarryInto(int row) const {
-    if (row < 0 || static_cast<size_t>(row) >= carries_.size() || carries_[row].stamp == 0) {
+    const CachedCarry* entry = cached(row);
+    if (entry == nullptr || entry->stamp == 0) {
         return std::nullopt;
     }
-    return carries_[row].carry;
+    return entry->carry;
 }
 
 void LinkCarryCache::InvalidateFrom(int row) {
@@ -139,8 +140,17 @@ void LinkCarryCache::extendColumnMarks(std::string_view bytes, int tabCount, boo
     }
 }
 
+const LinkCarryCache::CachedCarry* LinkCarryCache::cached(int row) const {
+    const auto page = static_cast<size_t>(row) / limits_.pageRows;
+    if (row < 0 || page >= pages_.size() || pages_[page].empty()) {
+        return nullptr;
+    }
+    return &pages_[page][static_cast<size_t>(row) % limits_.pageRows];
+}
+
 bool LinkCarryCache::isCached(int row) const {
-    return isCurrent(row, carries_[row].stamp);
+    const CachedCarry* entry = cached(row);
+    return entry != nullptr && isCurrent(row, entry->stamp);
 }
 
 bool LinkCarryCache::isCurrent(int row, uint32_t stamp) const {
@@ -157,7 +167,22 @@ bool LinkCarryCache::isCurrent(int row, uint32_t stamp) const {
 }
 
 void LinkCarryCache::remember(int row, LinkCarry carry) {
-    carries_[row] = {stamp_, carry};
+    const auto page = static_cast<size_t>(row) / limits_.pageRows;
+    if (page >= pages_.size()) {
+        pages_.resize(page + 1);
+    }
+    if (pages_[page].empty()) {
+        if (pageCount_ >= limits_.maxPages) {
+            // Far more rows than a window shows: start afresh around this one.
+            for (std::vector<CachedCarry>& other : pages_) {
+                std::vector<CachedCarry>().swap(other);
+            }
+            pageCount_ = 0;
+        }
+        pages_[page].resize(limits_.pageRows);
+        ++pageCount_;
+    }
+    pages_[page][static_cast<size_t>(row) % limits_.pageRows] = {stamp_, carry};
 }
 
 void LinkCarryCache::compact() {
@@ -169,31 +194,35 @@ void LinkCarryCache::compact() {
             entry = longRows_.erase(entry);
         }
     }
-    for (size_t row = 0; row < carries_.size(); ++row) {
-        carries_[row].stamp = isCached(static_cast<int>(row)) ? 1 : 0;
+    for (size_t page = 0; page < pages_.size(); ++page) {
+        if (pages_[page].empty()) {
+            continue;
+        }
+        bool kept = false;
+        for (size_t i = 0; i < limits_.pageRows; ++i) {
+            CachedCarry& entry = pages_[page][i];
+            const auto row = static_cast<int>(page * limits_.pageRows + i);
+            entry.stamp = isCurrent(row, entry.stamp) ? 1 : 0;
+            kept = kept || entry.stamp != 0;
+        }
+        if (!kept) {
+            std::vector<CachedCarry>().swap(pages_[page]);
+            --pageCount_;
+        }
     }
     invalidations_.clear();
     stamp_ = 1;
 }
 
-void LinkCarryCache::fitTo(const TVelStrings& store) {
-    const auto count = static_cast<size_t>(store.Count());
-    if (carries_.size() < count) {
-        carries_.resize(count);
-    }
-}
-
 LinkCarry LinkCarryCache::carryInto(const TVelStrings& store, int row) {
-    // Edits may have added rows since the cache last saw the store.
-    fitTo(store);
     if (isCached(row)) {
-        return carries_[row].carry;
+        return cached(row)->carry;
     }
     int from = row;
     while (!isCached(from) && !startsLogicalLine(store, from)) {
         --from;
     }
-    LinkCarry carry = isCached(from) ? carries_[from].carry : LinkCarry::None;
+    LinkCarry carry = isCached(from) ? cached(from)->carry : LinkCarry::None;
     remember(from, carry);
     for (int above = from; above < row; ++above) {
         carry = CarryPastRow(store.Get(above), rowAfter(store, above), carry, singleByte_);

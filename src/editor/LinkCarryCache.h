@@ -31,6 +31,17 @@ class TVelStrings;
 // repainting too.
 class LinkCarryCache {
 public:
+    // The states are cached in pages of rows, each made when a row of it is first
+    // remembered: only the rows around those painted take room, however long the text.
+    // Past maxPages pages the cache starts afresh.
+    struct Limits {
+        size_t pageRows = 4096;
+        size_t maxPages = 64;
+    };
+
+    LinkCarryCache() : LinkCarryCache(Limits{}) {}
+    explicit LinkCarryCache(Limits limits) : limits_(limits) {}
+
     // The link pieces on display row `row` of `store` (0 <= row < Count()), in
     // ascending order; none when rules.colorPrint is off. A change of
     // rules.singleByte drops the cache; the other rules do not touch it. The answer
@@ -80,7 +91,9 @@ private:
     static constexpr size_t kMaxKeptRows = 64;
     static constexpr size_t kColumnMarkStep = size_t{16} * 1024;
 
-    std::vector<CachedCarry> carries_;
+    Limits limits_;
+    std::vector<std::vector<CachedCarry>> pages_; // a page not made yet is empty
+    size_t pageCount_ = 0;
     std::unordered_map<int, KeptRanges> longRows_;
     std::vector<LinkRange> rowRanges_; // the last answer for a row that is not kept
     // Kept with fromRow strictly rising: a later invalidation from a lower row
@@ -89,8 +102,8 @@ private:
     uint32_t stamp_ = 1;
     bool singleByte_ = false;
 
-    // Makes room for a state per row of the store.
-    void fitTo(const TVelStrings& store);
+    // The cached state of a row; none when its page was never made.
+    const CachedCarry* cached(int row) const;
     bool isCached(int row) const;
     // Whether something cached for `row` with `stamp` is still valid.
     bool isCurrent(int row, uint32_t stamp) const;

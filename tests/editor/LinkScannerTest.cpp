@@ -304,7 +304,11 @@ TEST(LinkCarryCache, ReScansAnEditedRowWhoseStartCompletesAPrefix) {
     EXPECT_EQ(spansOf(cache.RowLinks(store, 0, rules)), (Spans{{W, 4, 7}}));
 }
 
-TEST(LinkCarryCache, AnswersLikeAFreshScanThroughRandomEdits) {
+// The cache's own pages at their usual size, and so small that the rows span many
+// pages and overflow the cache again and again.
+class LinkCarryCacheRandom : public ::testing::TestWithParam<LinkCarryCache::Limits> {};
+
+TEST_P(LinkCarryCacheRandom, AnswersLikeAFreshScanThroughRandomEdits) {
     // Pieces that build prefixes, cut prefixes, stop characters and double-byte text.
     const std::vector<std::string> pieces = {
         "http://", "HTTPS:/", "mailto:", "mail:",    "tag:", "ta", "g:", "htt",
@@ -325,7 +329,7 @@ TEST(LinkCarryCache, AnswersLikeAFreshScanThroughRandomEdits) {
         store.Add(randomRow());
     }
     store.Add(kEndOfText); // the end of the text is never edited
-    LinkCarryCache cache;
+    LinkCarryCache cache(GetParam());
     MarkupRules rules;
     rules.tabCount = 8;
     auto expectFresh = [&](int row) {
@@ -386,6 +390,10 @@ TEST(LinkCarryCache, AnswersLikeAFreshScanThroughRandomEdits) {
         expectFresh(row);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Pages, LinkCarryCacheRandom,
+                         ::testing::Values(LinkCarryCache::Limits{},
+                                           LinkCarryCache::Limits{16, 4}));
 
 TEST(LinkCarryCache, KeepsTheLinksOfALongRowOnlyUntilItChanges) {
     std::string row;
