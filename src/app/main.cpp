@@ -5,9 +5,11 @@
 #include "app/CommandLine.h"
 #include "app/Startup.h"
 #include "platform/FontDesc.h"
+#include "platform/OneHeap.h"
 #include "platform/ProfileFile.h"
 
 int main(int argc, char* argv[]) {
+    lumarik::platform::UseOneHeap();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Lumarik"));
     lumarik::platform::installFontSubstitutions();

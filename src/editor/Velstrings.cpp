@@ -2,6 +2,7 @@
 
 #include "editor/FileRowReader.h"
 #include "editor/TextRows.h"
+#include "editor/VelEditSub.h"
 #include "platform/SafeFileWriter.h"
 
 #include <algorithm>
@@ -77,6 +78,11 @@ template <class Edit> bool TVelStrings::Chunk::editRow(std::size_t i, Edit&& edi
     lf_.set(i, lf);
     lfCount_ += lf ? 1 : -1;
     return true;
+}
+
+void TVelStrings::Chunk::releaseRow(std::size_t i) noexcept {
+    bytes_ -= static_cast<int64_t>(rows_[i].size());
+    std::string().swap(rows_[i]);
 }
 
 TVelStrings::Rows& TVelStrings::Chunk::owned() {
@@ -757,6 +763,136 @@ std::size_t TVelStrings::RunOfLfRow(int n) const {
         return run - 1;
     }
     return chunks_.size();
+}
+
+void TVelStrings::RecutLines(const LineCutter& cutter, const LineCutter& restore) {
+    std::size_t made = 0;
+    try {
+        recut(chunks_.size(), cutter, made);
+    } catch (...) {
+        std::size_t remade = 0;
+        try {
+            recut(made, restore, remade);
+        } catch (...) {
+            // The text stays whole: the lines in front are in the new rows.
+        }
+        throw;
+    }
+}
+
+void TVelStrings::recut(std::size_t end, const LineCutter& cutter, std::size_t& made) {
+    // The new chunks, then the old chunks not yet cut: room for both is kept so that
+    // putting them together after a failure needs no memory.
+    std::vector<Chunk> laid;
+    laid.reserve(chunks_.size() + 1);
+    // The chunk being filled, and fresh row vectors for the ones after it.
+    Rows filling;
+    int64_t fillingBytes = 0;
+    LfRowBits fillingLf;
+    std::vector<Rows> fresh;
+    Rows lineRows;
+    std::string joined;
+    std::size_t chunk = 0; // the next old row
+    std::size_t offset = 0;
+    const auto roomInFilling = [&filling] {
+        return filling.capacity() < kFilledChunkRows ? 0 : kFilledChunkRows - filling.size();
+    };
+
+    const auto putTogether = [&]() noexcept {
+        if (!filling.empty()) {
+            laid.emplace_back(std::move(filling), fillingBytes, fillingLf);
+        }
+        made = laid.size();
+        if (chunk < chunks_.size() && offset > 0) {
+            chunks_[chunk].erase(0, offset);
+        }
+        for (std::size_t c = chunk; c < chunks_.size(); ++c) {
+            laid.push_back(std::move(chunks_[c]));
+        }
+        chunks_.swap(laid);
+        chunksReplaced();
+    };
+
+    try {
+        while (chunk < end) {
+            // The rows of the next logical line: up to one with a terminator, or to the
+            // last row of the chunks to cut.
+            std::size_t lastChunk = chunk;
+            std::size_t lastOffset = offset;
+            while (!HasTerminator(chunks_[lastChunk][lastOffset])) {
+                if (lastOffset + 1 < chunks_[lastChunk].size()) {
+                    ++lastOffset;
+                } else if (lastChunk + 1 < end) {
+                    ++lastChunk;
+                    lastOffset = 0;
+                } else {
+                    break;
+                }
+            }
+            std::string_view line = chunks_[chunk][offset];
+            if (lastChunk != chunk || lastOffset != offset) {
+                joined.clear();
+                for (std::size_t c = chunk, o = offset;; ++o) {
+                    if (o == chunks_[c].size()) {
+                        ++c;
+                        o = 0;
+                    }
+                    joined += chunks_[c][o];
+                    if (c == lastChunk && o == lastOffset) {
+                        break;
+                    }
+                }
+                line = joined;
+            }
+            lineRows.clear();
+            cutter.cut(line, lineRows);
+
+            // Everything the line's rows need is allocated before anything changes.
+            const std::size_t room = roomInFilling();
+            const std::size_t more = lineRows.size() > room ? lineRows.size() - room : 0;
+            const std::size_t vectors = (more + kFilledChunkRows - 1) / kFilledChunkRows;
+            fresh.reserve(vectors);
+            while (fresh.size() < vectors) {
+                fresh.emplace_back().reserve(kFilledChunkRows);
+            }
+            const std::size_t needed = laid.size() + vectors + 1 + (chunks_.size() - chunk);
+            if (laid.capacity() < needed) {
+                laid.reserve(std::max(needed, laid.capacity() * 2));
+            }
+
+            for (std::string& row : lineRows) {
+                if (roomInFilling() == 0) {
+                    if (!filling.empty()) {
+                        laid.emplace_back(std::move(filling), fillingBytes, fillingLf);
+                    }
+                    filling = std::move(fresh.back());
+                    fresh.pop_back();
+                    fillingBytes = 0;
+                    fillingLf = {};
+                }
+                fillingBytes += static_cast<int64_t>(row.size());
+                fillingLf.set(filling.size(), EndsWithLf(row));
+                filling.push_back(std::move(row));
+            }
+            // The old rows of the line go.
+            while (true) {
+                chunks_[chunk].releaseRow(offset);
+                const bool last = chunk == lastChunk && offset == lastOffset;
+                if (++offset == chunks_[chunk].size()) {
+                    chunks_[chunk] = Chunk();
+                    ++chunk;
+                    offset = 0;
+                }
+                if (last) {
+                    break;
+                }
+            }
+        }
+    } catch (...) {
+        putTogether();
+        throw;
+    }
+    putTogether();
 }
 
 void TVelStrings::Swap(TVelStrings& other) noexcept {

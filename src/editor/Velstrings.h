@@ -139,6 +139,15 @@ public:
     // Exchanges contents with another store (used to swap in a finished load or layout).
     void Swap(TVelStrings& other) noexcept;
 
+    // Lays the text out again: each logical line (the rows up to and including one with
+    // a terminator, or up to the last row) is joined and replaced by the rows `cutter`
+    // makes of it. Goes through the rows in order and releases the old rows of each
+    // line once its new rows are made, so that the old and the new layout are never
+    // held whole at once. When the cutter or an allocation fails, the lines already laid
+    // out are laid out again by `restore` and the failure is passed on; the store then
+    // holds every byte in order, in the old rows or in the ones `restore` made.
+    void RecutLines(const LineCutter& cutter, const LineCutter& restore);
+
     // The rows are kept in runs of at most kChunkRows; an edit changes one run. Each run
     // knows its byte count and which of its rows end with LF, so that positions can be
     // converted between rows and logical lines without reading the rows in front.
@@ -178,6 +187,8 @@ private:
 
         // Changes row i through `edit`; answers whether the row's LF bit changed.
         template <class Edit> bool editRow(std::size_t i, Edit&& edit);
+        // Frees the bytes of row i, leaving it empty, ahead of its removal.
+        void releaseRow(std::size_t i) noexcept;
         // Inserts rows at `at`, moving them in.
         void insert(std::size_t at, std::string row);
         void insert(std::size_t at, Rows::iterator first, Rows::iterator last);
@@ -231,6 +242,10 @@ private:
     void adoptRows(std::vector<std::string> rows, int64_t bytes);
     // Replaces the whole content with the runs of a load, each becoming one chunk.
     void adoptRuns(FileRows& rows);
+    // Lays out again the logical lines held by chunks [0, end), which end with a whole
+    // logical line (or the text). `made` follows the number of chunks in front that
+    // hold new rows: on failure those stand in front of the old rows not yet cut.
+    void recut(std::size_t end, const LineCutter& cutter, std::size_t& made);
     // Sets count, byte count and capacity from the chunks after they were replaced.
     void chunksReplaced();
     // Loads with the given break rule, or with the one the file's first break implies;

@@ -171,35 +171,16 @@ RewrapAllResult RewrapAll(TVelStrings& store, LogicalLineIndex& index, bool wrap
                           const WrapParams& params, TextPos caret, TextPos anchor) {
     const TextPos caretInText = index.RowToLogical(caret);
     const TextPos anchorInText = index.RowToLogical(anchor);
-
-    std::vector<std::string> rows;
-    rows.reserve(static_cast<size_t>(store.Count()));
-    auto emit = [&](std::string_view line) {
-        if (wrap) {
-            AppendSplitLine(line, params, rows);
-        } else {
-            rows.emplace_back(line);
-        }
+    LineCutter wrapLine;
+    wrapLine.cut = [&params](std::string_view line, std::vector<std::string>& rows) {
+        AppendSplitLine(line, params, rows);
     };
-    for (int row = 0; row < store.Count();) {
-        const std::string& text = store.Get(row);
-        if (HasTerminator(text) || row + 1 == store.Count()) {
-            emit(text);
-            ++row;
-        } else {
-            const JoinedRows joined = JoinRows(store, row);
-            emit(joined.text);
-            row = joined.lastRow + 1;
-        }
-    }
-
-    TVelStrings next;
-    next.InsertRange(0, std::move(rows));
-    LogicalLineIndex nextIndex(next);
-    const RewrapAllResult result{nextIndex.LogicalToRow(caretInText),
-                                 nextIndex.LogicalToRow(anchorInText)};
-    store.Swap(next);
-    return result;
+    LineCutter keepLine;
+    keepLine.cut = [](std::string_view line, std::vector<std::string>& rows) {
+        rows.emplace_back(line);
+    };
+    store.RecutLines(wrap ? wrapLine : keepLine, wrap ? keepLine : wrapLine);
+    return {index.LogicalToRow(caretInText), index.LogicalToRow(anchorInText)};
 }
 
 RewrapLinesResult RewrapLines(TVelStrings& store, const WrapParams& params, int firstLine,

@@ -38,10 +38,12 @@ struct RewrapAllResult {
 };
 
 // Converts the whole store to wrapped (wrap true) or unwrapped form, from either form:
-// each logical line is joined, then cut at params when wrapping. The new rows are
-// built aside and swapped in only once complete, so on failure (an exception) the
-// store, the index and the positions are left as they were. Caret and anchor are
-// display positions; they come back on the same bytes of the text.
+// each logical line is joined, then cut at params when wrapping. The store is laid out
+// again in place, line by line (TVelStrings::RecutLines), so it never holds both
+// layouts whole. On failure (an exception) the lines already converted are converted
+// back (unwrapped again, or wrapped at params) before the exception is passed on, so
+// that the store holds one layout and every byte. Caret and anchor are display
+// positions; they come back on the same bytes of the text.
 RewrapAllResult RewrapAll(TVelStrings& store, LogicalLineIndex& index, bool wrap,
                           const WrapParams& params, TextPos caret, TextPos anchor);
 

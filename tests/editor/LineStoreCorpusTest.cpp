@@ -104,14 +104,30 @@ TEST(LineStoreCorpus, EveryRealFileWrapsAlikeReadInOnePassOrInPartsOrWrappedAfte
         ASSERT_TRUE(store.LoadFromFile(file)) << store.LastError();
         EXPECT_EQ(readRows(file, asIs, true), rowsOf(store));
 
+        const std::vector<std::string> plain = rowsOf(store);
+        std::vector<std::string> wrappedInOnePass;
+        WrapAll(store, params, wrappedInOnePass);
         LogicalLineIndex index(store);
         RewrapAll(store, index, true, params, {0, 0}, {0, 0});
         const std::vector<std::string> wrapped = rowsOf(store);
+        EXPECT_EQ(wrapped, wrappedInOnePass);
         EXPECT_EQ(readRows(file, wrap, false), wrapped);
         EXPECT_EQ(readRows(file, wrap, true), wrapped);
         TVelStrings loaded;
         ASSERT_TRUE(LoadWrapped(loaded, file, params)) << loaded.LastError();
         EXPECT_EQ(rowsOf(loaded), wrapped);
+
+        // Laid out again from the wrapped rows: at another column, and back unwrapped.
+        WrapParams narrow = params;
+        narrow.column = 23;
+        TVelStrings plainStore;
+        plainStore.Assign(plain);
+        std::vector<std::string> narrowInOnePass;
+        WrapAll(plainStore, narrow, narrowInOnePass);
+        RewrapAll(store, index, true, narrow, {0, 0}, {0, 0});
+        EXPECT_EQ(rowsOf(store), narrowInOnePass);
+        RewrapAll(store, index, false, narrow, {0, 0}, {0, 0});
+        EXPECT_EQ(rowsOf(store), plain);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -803,4 +804,79 @@ TEST(LfRowBits, ShiftLikeAVectorOfFlags) {
         }
         ASSERT_NO_FATAL_FAILURE(expectSame(bits, model));
     }
+}
+
+namespace {
+
+// Cuts a line into pieces of `width` bytes, the terminator with the last; lines of
+// letters give pieces that never look terminated.
+LineCutter piecesOf(std::size_t width, int* linesLeft = nullptr) {
+    return {[width, linesLeft](std::string_view line, std::vector<std::string>& rows) {
+                if (linesLeft != nullptr && (*linesLeft)-- == 0) {
+                    throw std::runtime_error("cut failed");
+                }
+                const bool ended = line.size() >= 2 &&
+                                   (line[line.size() - 2] == '\r' || line[line.size() - 2] == '\0');
+                const std::string_view text = line.substr(0, line.size() - (ended ? 2 : 0));
+                std::size_t at = 0;
+                for (; at + width < text.size(); at += width) {
+                    rows.emplace_back(text.substr(at, width));
+                }
+                rows.emplace_back(line.substr(at));
+            },
+            false};
+}
+
+Rows cutModel(const Rows& lines, std::size_t width) {
+    Rows rows;
+    const LineCutter cut = piecesOf(width);
+    for (const std::string& line : lines) {
+        cut.cut(line, rows);
+    }
+    return rows;
+}
+
+} // namespace
+
+TEST(LineStore, RecutLinesLaysOutLinesAcrossRunsAndKeepsOneLayoutWhenACutFails) {
+    // Short lines, lines of a run's size and more, a lone CR ending and the end mark.
+    Rows lines;
+    for (int i = 0; i < 3000; ++i) {
+        const std::size_t length = i % 500 == 7 ? 9000 : static_cast<std::size_t>(i * 37 % 61);
+        lines.push_back(std::string(length, static_cast<char>('a' + i % 26)) +
+                        (i % 97 == 5 ? "\rq" : "\r\n"));
+    }
+    lines.push_back("tail"s + std::string("\0\0", 2));
+    const Rows byFive = cutModel(lines, 5);
+    const Rows bySeven = cutModel(lines, 7);
+    const LineCutter keep = piecesOf(std::string::npos);
+
+    TVelStrings store;
+    store.Assign(lines);
+    store.RecutLines(piecesOf(5), keep);
+    ASSERT_NO_FATAL_FAILURE(expectRows(store, byFive));
+    expectInvariants(store);
+    store.RecutLines(piecesOf(7), keep);
+    ASSERT_NO_FATAL_FAILURE(expectRows(store, bySeven));
+    store.RecutLines(keep, piecesOf(7));
+    ASSERT_NO_FATAL_FAILURE(expectRows(store, lines));
+
+    // A failure far in: the lines laid out so far go back to what they were.
+    int linesLeft = 2500;
+    EXPECT_THROW(store.RecutLines(piecesOf(5, &linesLeft), keep), std::runtime_error);
+    ASSERT_NO_FATAL_FAILURE(expectRows(store, lines));
+    store.RecutLines(piecesOf(7), keep);
+    linesLeft = 1200;
+    EXPECT_THROW(store.RecutLines(piecesOf(std::string::npos, &linesLeft), piecesOf(7)),
+                 std::runtime_error);
+    ASSERT_NO_FATAL_FAILURE(expectRows(store, bySeven));
+    // Restored by other rules, the text is still whole: the lines in front in the
+    // rows of `restore`, the others as they were.
+    linesLeft = 1200;
+    EXPECT_THROW(store.RecutLines(piecesOf(std::string::npos, &linesLeft), piecesOf(5)),
+                 std::runtime_error);
+    const Rows front = cutModel(Rows(lines.begin(), lines.begin() + 1200), 5);
+    const Rows back = cutModel(Rows(lines.begin() + 1200, lines.end()), 7);
+    ASSERT_NO_FATAL_FAILURE(expectRows(store, concat(front, back)));
+    expectInvariants(store);
 }

@@ -382,3 +382,39 @@ TEST(WordWrapProperty, RewrapLinesAfterAnEditEqualsAFullLayout) {
         }
     }
 }
+
+// Texts of many runs of rows, with lines longer than a run: laying them out in place,
+// run by run, gives the rows of the one-pass layout, and the conversions agree with a
+// walk over the rows in every run.
+TEST(WordWrapProperty, LayoutsOfTextsOfManyRunsMatchTheOnePassLayout) {
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        Random random(seed);
+        const WrapParams params = randomParams(random);
+        Rows lines;
+        while (lines.size() < 2500) {
+            Rows more = randomLines(random);
+            more.back().replace(more.back().size() - 2, 2, "\r\n");
+            lines.insert(lines.end(), more.begin(), more.end());
+        }
+        lines.push_back(randomText(random, 3000) + "\0\0"s);
+        TVelStrings store;
+        store.Assign(lines);
+        LogicalLineIndex index(store);
+        std::vector<std::string> onePass;
+        WrapAll(store, params, onePass);
+
+        const TextPos caret = randomCaret(random, store);
+        const long long caretOffset = byteOffset(store, caret);
+        const RewrapAllResult wrapped = RewrapAll(store, index, true, params, caret, caret);
+        ASSERT_EQ(rowsOf(store), onePass) << "seed " << seed;
+        ASSERT_EQ(byteOffset(store, wrapped.caret), caretOffset) << "seed " << seed;
+        for (int probe = 0; probe < 200; ++probe) {
+            const TextPos p = randomCaret(random, store);
+            const TextPos logical = index.RowToLogical(p);
+            ASSERT_EQ(byteOffset(store, index.LogicalToRow(logical)), byteOffset(store, p))
+                << "seed " << seed;
+        }
+        RewrapAll(store, index, false, params, {}, {});
+        ASSERT_EQ(rowsOf(store), lines) << "seed " << seed;
+    }
+}
