@@ -1,6 +1,7 @@
 // What a user waits for when opening the generated 100 MiB text in a program that was
-// just started: each run is a fresh process with the default allocator, which shows
-// the main window with its default settings (word wrap on at column 80) and then
+// just started: each run is a fresh process, its allocator set up as the program's
+// main sets it up, which shows the main window with its default settings (word wrap
+// on at column 80) and then
 //
 //   open    opens the file in the shown window (as Open, a drop or a recent file do)
 //           and paints it: wall time, CPU time of all threads, page faults, and the
@@ -40,6 +41,7 @@
 #include "app/Startup.h"
 #include "platform/FontDesc.h"
 #include "platform/MessageReporter.h"
+#include "platform/OneHeap.h"
 
 namespace {
 
@@ -92,6 +94,8 @@ void paintNow() {
 int runOnce(std::string_view mode, const fs::path& file, long long spawnedNs, int argc,
             char** argv) {
     const Clock::time_point spawned{Clock::duration(spawnedNs)};
+    // As the program's main does.
+    platform::UseOneHeap();
     QApplication application(argc, argv);
     platform::installFontSubstitutions();
     platform::RecordingMessageReporter recorder;
