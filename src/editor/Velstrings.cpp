@@ -50,7 +50,7 @@ TVelStrings::Chunk::Chunk(std::shared_ptr<Rows> block, std::size_t first, std::s
 }
 
 TVelStrings::Chunk::Chunk(Rows rows, int64_t bytes, const LfRowBits& lf) noexcept
-    : own_(std::move(rows)), bytes_(bytes), lf_(lf), lfCount_(lf.count()) {
+    : lfCount_(lf.count()), bytes_(bytes), own_(std::move(rows)), lf_(lf) {
     ownChanged();
 }
 
