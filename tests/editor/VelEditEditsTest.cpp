@@ -615,7 +615,7 @@ TEST(EditModel, EditsAfterAWrappedOpenOfALongTextMatchTheModel) {
         }
         QCoreApplication::processEvents();
         const std::string where = "step " + std::to_string(step) + " (" + name + ")";
-        expectConsistent(ed.edit, model, true, where);
+        expectConsistent(ed.edit, model, where);
         if (HasFailure()) {
             return;
         }
