@@ -231,6 +231,20 @@ std::string CodePage::fromUnicode(std::u16string_view text) const {
     return bytes;
 }
 
+bool CodePage::canEncode(char32_t ch) const {
+    if (ch < 0x80) {
+        return true;
+    }
+    const uint16_t code = encode(ch);
+    if (code == kUnmappable) {
+        return false;
+    }
+    // A best fit (say a yen sign to a backslash) reads back as another character.
+    const char16_t back =
+        code < 0x100 ? singleBytes_[code] : doubleBytes_[code];
+    return back == ch;
+}
+
 std::string CodePage::lowerCase(std::string_view bytes, bool singleByte) const {
     std::string lower(bytes);
     for (size_t i = 0; i < lower.size(); ++i) {

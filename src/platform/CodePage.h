@@ -46,6 +46,11 @@ public:
     // surrogate pair counts as one character.
     std::string fromUnicode(std::u16string_view text) const;
 
+    // True when the character has bytes in the code page that read back as the same
+    // character, so text made of such characters survives the trip to bytes unchanged.
+    // Control characters count; characters beyond the BMP never do.
+    bool canEncode(char32_t ch) const;
+
     // Lower-cases the single-byte letters A-Z and leaves everything else, double-byte
     // characters included, as it is. The length never changes.
     std::string lowerCase(std::string_view bytes, bool singleByte = false) const;

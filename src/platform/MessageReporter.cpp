@@ -33,6 +33,8 @@ QString defaultCaption(MessageButton button) {
         return QStringLiteral("はい(&Y)");
     case MessageButton::No:
         return QStringLiteral("いいえ(&N)");
+    case MessageButton::All:
+        return QStringLiteral("すべて(&A)");
     }
     return {};
 }
@@ -50,6 +52,7 @@ QMessageBox::ButtonRole roleOf(MessageButton button) {
     case MessageButton::Abort:
     case MessageButton::Retry:
     case MessageButton::Ignore:
+    case MessageButton::All:
         break;
     }
     return QMessageBox::ActionRole;
@@ -71,14 +74,15 @@ QMessageBox::Icon qtIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-// The answer of a box closed without pressing a button.
+// The answer of a box closed without pressing a button: Cancel, else No (the button
+// the dialog makes its escape button), else the default.
 MessageButton closedAnswer(const MessageBoxRequest& request) {
     const auto& choices = request.choices;
-    auto cancel = std::find_if(choices.begin(), choices.end(), [](const MessageChoice& c) {
-        return c.button == MessageButton::Cancel;
-    });
-    if (cancel != choices.end()) {
-        return MessageButton::Cancel;
+    for (const MessageButton escape : {MessageButton::Cancel, MessageButton::No}) {
+        if (std::any_of(choices.begin(), choices.end(),
+                        [escape](const MessageChoice& c) { return c.button == escape; })) {
+            return escape;
+        }
     }
     if (request.defaultChoice < choices.size()) {
         return choices[request.defaultChoice].button;
@@ -93,12 +97,15 @@ MessageButton DialogMessageReporter::show(const MessageBoxRequest& request) {
                     QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     std::vector<std::pair<QAbstractButton*, MessageButton>> buttons;
+    // Escape and the close button give what a box closed without a button answers.
+    const MessageButton closed = closedAnswer(request);
     for (const MessageChoice& choice : request.choices) {
         const QString caption =
             choice.caption.isEmpty() ? defaultCaption(choice.button) : choice.caption;
         QPushButton* button = box.addButton(caption, roleOf(choice.button));
         buttons.emplace_back(button, choice.button);
-        if (choice.button == MessageButton::Cancel || request.choices.size() == 1) {
+        const bool escapes = choice.button == MessageButton::Cancel || choice.button == MessageButton::No;
+        if ((escapes && choice.button == closed) || request.choices.size() == 1) {
             box.setEscapeButton(button);
         }
     }

@@ -9,8 +9,18 @@ namespace lumarik::platform {
 
 enum class MessageIcon { None, Information, Warning, Error, Question };
 
-// The buttons of a message box; the values are those of the Windows dialog ids.
-enum class MessageButton { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+// The buttons of a message box; the values are those of the Windows dialog ids, and
+// All (yes to this and every further question) follows them.
+enum class MessageButton {
+    Ok = 1,
+    Cancel = 2,
+    Abort = 3,
+    Retry = 4,
+    Ignore = 5,
+    Yes = 6,
+    No = 7,
+    All = 12
+};
 
 struct MessageChoice {
     MessageButton button = MessageButton::Ok;
@@ -35,7 +45,7 @@ class MessageReporter {
 public:
     virtual ~MessageReporter() = default;
     // Shows the box and answers the button chosen. A box closed without a button
-    // answers Cancel when it has one, else its default button.
+    // answers Cancel when it has one, else No when it has one, else its default button.
     virtual MessageButton show(const MessageBoxRequest& request) = 0;
 };
 
