@@ -17,6 +17,7 @@
 #include "editor/LinkCarryCache.h"
 #include "editor/LogicalLineIndex.h"
 #include "editor/MarkupRules.h"
+#include "editor/MatchWindow.h"
 #include "editor/RowWidthCache.h"
 #include "editor/UndoList.h"
 #include "editor/VelEditTypes.h"
@@ -212,9 +213,62 @@ public:
     // Answers false (after showing the error) when the clipboard refused the text.
     bool SetClipboardText(std::string_view s);
 
-    // ---- Search state ----
+    // ---- Search and replace (VelEditSearch.cpp) ----
+    // The host's matching rule, asked once per search window: Str holds the bytes still
+    // to search, findchr the search text, index the display line. Set x to the 1-based
+    // position of the first match in Str, 0 for none; len comes in as the length of
+    // findchr and may be set to the match's length.
+    using TFindEvent = std::function<void(TVelEdit&, std::string_view Str, std::string_view findchr,
+                                          int index, int& x, int& len)>;
+    // A hit in find mode at column x of display line y; Count hits so far in this pass.
+    using TFindHitEvent = std::function<void(TVelEdit&, std::string_view findchr, int x, int y,
+                                             int len, int Count)>;
+    using TFindNoHitEvent = std::function<void(TVelEdit&, std::string_view findchr)>;
+    // Before a replacement; Count replacements so far. ChangeF false skips this match,
+    // kakuninF false stops the questions, AbortF ends the run.
+    using TFindChangeEvent =
+        std::function<void(TVelEdit&, std::string_view findchr, std::string_view Changechr, int x,
+                           int y, int len, int Count, bool& ChangeF, bool& kakuninF, bool& AbortF)>;
+    using TFindChangeEndEvent = std::function<void(TVelEdit&, std::string_view findchr,
+                                                   std::string_view ChangeStr, int Count)>;
+
+    // Starts a search context for a new search text.
+    void SetFindText(std::string_view text);
+    // One forward step from the top of the text.
+    void FindFirst();
+    // One step forward or backward from the caret, or from the last hit.
+    void FindNext();
+    void FindPrev();
+    // Replaces the matches of findText in the whole text, or in the whole display lines
+    // of a selection unless wholeText; with confirm each one is put to OnFindChange.
+    void ReplaceAll(std::string_view findText, std::string_view changeText, bool confirm,
+                    bool wholeText);
+    // Paints the last hit on `color`, its text in the inverse colour.
+    void ShowHitHighlight(TColor color);
+    // Replaces the text from (startCol, startLine) to (endCol, endLine), display
+    // positions; a start column or line below 0 keeps the anchor's. An end line below 0
+    // inserts only; an end column below 0 takes the rest of the end line with its line
+    // break; an end column past its line goes on over the following lines. Records
+    // undo and announces the change; repaints at once when redrawNow.
+    void ReplaceRange(std::string_view text, int startCol, int startLine, int endCol, int endLine,
+                      bool redrawNow);
     // The caret moved: the next search starts at the caret and a hit highlight goes.
     void SearchCaretMoved();
+
+    TFindEvent OnFind;
+    TFindHitEvent OnFindHit;
+    TFindNoHitEvent OnFindNoHit;
+    TFindChangeEvent OnFindChange;
+    TFindChangeEndEvent OnFindChangeEnd;
+
+    // The search context: the texts, the display line being searched, the column a
+    // match must start before (its length), the columns already passed, and the hits
+    // (find) or replacements (replace) of this pass.
+    std::string FindText, ChangeText;
+    int SearchLine = 0, SearchLimit = 0, SearchConsumed = 0;
+    bool SearchStarted = false, WrapPending = false;
+    bool ConfirmEach = false, AbortRequested = false;
+    int HitCount = 0;
 
     // ---- Window messages ----
     // The window procedure: the standard edit-control messages and the registered ones.
@@ -600,6 +654,46 @@ private:
     void DropSelectedText(bool copy);
     void FinishDrag();
     void ShowDragCursor();
+
+    // ---- Search engine (VelEditSearch.cpp) ----
+    // A match the host reported and the window accepted: offsets in the window.
+    struct SearchHit {
+        std::size_t start = 0;
+        std::size_t length = 0;
+    };
+    // One step; answers false when a replace run ends (no match left, or aborted).
+    bool SearchForward(bool replaceMode);
+    // hitLen: the length of the hit the context stands behind, 0 after a caret move.
+    void SearchBackward(int hitLen);
+    // The window of SearchLine from column `origin` on.
+    void BuildSearchWindow(int origin);
+    // Asks the host from SearchConsumed to the end of the rest; true with an accepted hit.
+    bool AskMatcher(SearchHit& hit);
+    // Whether the display line after SearchLine still belongs to the search range.
+    bool NextLineInRange() const;
+    // Moves on to the next display line, past what a hit across the line end took.
+    void AdvanceSearchLine();
+    void SearchWholeText();
+    void RemoveHitHighlight();
+    // Puts the caret on a hit and makes it the last hit.
+    void PlaceCaretOnHit(int col, int length);
+    // Replaces the hit at column col of SearchLine and resumes right behind the text put in.
+    void ReplaceHit(int col, int length);
+    // Redraws once after replacements made without repainting.
+    void ShowQuietReplacements();
+
+    MatchWindow searchWindow_;
+    // The end of the rest of the search window (window offset).
+    std::size_t searchRestEnd_ = 0;
+    // Bytes of the search range from the start of SearchLine: the range survives
+    // replacements that re-wrap its lines.
+    int64_t searchRangeLeft_ = 0;
+    // A replace run is going on. While it asks no questions, hits are not scrolled to
+    // and the change message is posted once at its end; quietHitLine_ is the line of
+    // the last hit so placed, -1 for none.
+    bool replacing_ = false;
+    int quietHitLine_ = -1;
+    bool changePostOwed_ = false;
 
     // Properties.
     bool FCaretScrollFix = false;

@@ -84,15 +84,16 @@ long long Find(std::string_view sub, std::string_view s, bool singleByte) {
     if (sub.empty() || s.empty()) {
         return 0;
     }
+    // Byte matches are found by the library's search; the characters are walked only
+    // up to each of them, to see whether it starts on a character boundary.
     CharScanner scan(s, singleByte);
-    while (!scan.atEnd()) {
-        if (s.compare(scan.pos(), sub.size(), sub) == 0) {
-            return static_cast<long long>(scan.pos()) + 1;
+    for (size_t at = s.find(sub); at != std::string_view::npos; at = s.find(sub, at + 1)) {
+        while (scan.pos() < at) {
+            scan.next();
         }
-        if (scan.pos() + sub.size() > s.size()) {
-            break;
+        if (scan.pos() == at) {
+            return static_cast<long long>(at) + 1;
         }
-        scan.next();
     }
     return 0;
 }

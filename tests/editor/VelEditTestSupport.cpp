@@ -1,5 +1,6 @@
 #include "editor/VelEditTestSupport.h"
 
+#include "editor/VelEditSub.h"
 #include "platform/GlyphPainter.h"
 
 #include <QCoreApplication>
@@ -102,12 +103,33 @@ editor::TextPos displayOf(const editor::TVelStrings& rows, size_t offset) {
     return {static_cast<int>(offset), line};
 }
 
+std::vector<size_t> charStarts(const std::string& text) {
+    std::vector<size_t> starts;
+    size_t i = 0;
+    while (i < text.size()) {
+        starts.push_back(i);
+        i += text.compare(i, 2, "\r\n") == 0
+                 ? 2
+                 : static_cast<size_t>(editor::CharLengthAt(text, static_cast<long long>(i), false));
+    }
+    starts.push_back(text.size());
+    return starts;
+}
+
 size_t offsetOf(const editor::TVelStrings& rows, int col, int line) {
     size_t offset = 0;
     for (int i = 0; i < line; ++i) {
         offset += rows.Get(i).size();
     }
     return offset + static_cast<size_t>(col);
+}
+
+std::vector<std::string> freshLayout(const editor::TVelEdit& edit, const std::string& text) {
+    BlockEditor fresh;
+    fresh.edit.SetColumn(edit.Column());
+    fresh.edit.SetWordWrap(edit.WordWrap());
+    fresh.showText(text);
+    return rowsOf(fresh.edit);
 }
 
 int BlockEditor::rowTop(int line) const {

@@ -71,6 +71,10 @@ using Pos = std::pair<int, int>; // line, column
 Pos caretOf(const editor::TVelEdit& edit);
 // The editor's display rows, as stored.
 std::vector<std::string> rowsOf(const editor::TVelEdit& edit);
+// Where each character of a text starts (a CR LF is one), with the text's length last.
+std::vector<size_t> charStarts(const std::string& text);
+// The rows a fresh editor with the same column and word wrap makes of the text.
+std::vector<std::string> freshLayout(const editor::TVelEdit& edit, const std::string& text);
 
 // The display position of a byte offset of the text: the first row that holds it.
 editor::TextPos displayOf(const editor::TVelStrings& rows, size_t offset);
