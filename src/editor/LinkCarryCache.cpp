@@ -65,6 +65,7 @@ const std::vector<LinkRange>& LinkCarryCache::RowLinks(const TVelStrings& store,
     }
     KeptRanges& kept = longRows_[row];
     kept = {stamp_, rules.tabCount, std::move(result.ranges), {}, std::string::npos};
+    cachedSinceInvalidation_ = true;
     extendColumnMarks(bytes, rules.tabCount, singleByte_, kept);
     return kept.ranges;
 }
@@ -79,6 +80,12 @@ std::optional<LinkCarry> LinkCarryCache::PreviousCarryInto(int row) const {
 
 void LinkCarryCache::InvalidateFrom(int row) {
     row = std::max(row, 0);
+    // Edits one after the other down the text, with nothing asked in between (a
+    // replace run), add nothing to the last invalidation and never fill the list.
+    if (!cachedSinceInvalidation_ && !invalidations_.empty() &&
+        invalidations_.back().fromRow <= row) {
+        return;
+    }
     while (!invalidations_.empty() && invalidations_.back().fromRow >= row) {
         invalidations_.pop_back();
     }
@@ -87,6 +94,7 @@ void LinkCarryCache::InvalidateFrom(int row) {
     }
     ++stamp_;
     invalidations_.push_back({stamp_, row});
+    cachedSinceInvalidation_ = false;
 }
 
 void LinkCarryCache::RowEdited(int row, size_t col) {
@@ -97,6 +105,7 @@ void LinkCarryCache::RowEdited(int row, size_t col) {
     InvalidateFrom(row);
     if (frontValid) {
         kept.mapped().stamp = stamp_;
+        cachedSinceInvalidation_ = true;
         kept.mapped().changedFrom = std::min(kept.mapped().changedFrom, col);
         longRows_.insert(std::move(kept));
     }
@@ -183,6 +192,7 @@ void LinkCarryCache::remember(int row, LinkCarry carry) {
         ++pageCount_;
     }
     pages_[page][static_cast<size_t>(row) % limits_.pageRows] = {stamp_, carry};
+    cachedSinceInvalidation_ = true;
 }
 
 void LinkCarryCache::compact() {

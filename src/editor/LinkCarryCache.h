@@ -100,6 +100,8 @@ private:
     // supersedes the earlier ones from higher rows.
     std::vector<Invalidation> invalidations_;
     uint32_t stamp_ = 1;
+    // Something was cached with the current stamp.
+    bool cachedSinceInvalidation_ = false;
     bool singleByte_ = false;
 
     // The cached state of a row; none when its page was never made.
