@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include "app/ReplaceWindow.h"
+#include "app/SearchWindow.h"
 #include "app/TitlePanel.h"
 #include "components/MenuBar.h"
 #include "editor/VelEdit.h"
@@ -124,6 +126,7 @@ void TFormEditor::BuildComposition() {
     RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
     editor::ApplyMainEditorPreset(*RichEdit1);
     RichEdit1->OnChange = [this](editor::TVelEdit&) { RichEdit1Change(); };
+    BindSearchEvents();
     RichEdit1->installEventFilter(this);
     bodyLayout->addWidget(RichEdit1, 1);
 
@@ -344,9 +347,5 @@ void TFormEditor::Paste1Click() {
 void TFormEditor::SELECTALL1Click() {
     RichEdit1->SelectAll();
 }
-
-// A command whose work comes with the search feature; its menu item and shortcut
-// already reach it.
-void TFormEditor::FindNext1Click() {}
 
 } // namespace lumarik::app

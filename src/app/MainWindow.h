@@ -7,6 +7,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class QAction;
@@ -30,6 +31,8 @@ namespace lumarik::app {
 
 class SizingBorder;
 class TTitlePanel;
+class Tform_search;
+class Tform_replace;
 
 // What the main window needs from the outside: where its settings live and the file
 // named on the command line (empty: none).
@@ -44,8 +47,8 @@ struct MainWindowOptions {
 struct SecondaryWindows {
     QWidget* aboutBox = nullptr;
     QWidget* optionDialog = nullptr;
-    QWidget* searchWindow = nullptr;
-    QWidget* replaceWindow = nullptr;
+    Tform_search* searchWindow = nullptr;
+    Tform_replace* replaceWindow = nullptr;
 };
 
 // The main window: a borderless window holding, top to bottom, the drawn title bar,
@@ -222,6 +225,22 @@ private:
     void ReadSettings();
     void WriteSettings();
     void ApplyLanguage();
+
+    // ---- Search (MainWindowSearch.cpp) ----
+    // Binds the editor's search events to the handlers below.
+    void BindSearchEvents();
+    // The matching rule: the first occurrence of findchr in Str, byte for byte, on a
+    // character boundary.
+    void RichEdit1Find(editor::TVelEdit& Sender, std::string_view Str, std::string_view findchr,
+                       int index, int& x, int& len);
+    void RichEdit1FindHit(editor::TVelEdit& Sender, std::string_view findchr, int x, int y,
+                          int len, int Count);
+    void RichEdit1FindNoHit(editor::TVelEdit& Sender, std::string_view findchr);
+    void RichEdit1FindChange(editor::TVelEdit& Sender, std::string_view findchr,
+                             std::string_view Changechr, int x, int y, int len, int Count,
+                             bool& ChangeF, bool& kakuninF, bool& AbortF);
+    void RichEdit1FindChangeEnd(editor::TVelEdit& Sender, std::string_view findchr,
+                                std::string_view ChangeStr, int Count);
 
     void BuildComposition();
     void BuildMenus();

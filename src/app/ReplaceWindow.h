@@ -2,12 +2,34 @@
 
 #include <QWidget>
 
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
 namespace lumarik::app {
 
-// The replace window, shown modelessly beside the main window.
+class TFormEditor;
+
+// The replace window, shown modelessly beside the main window: the text to find, its
+// replacement, and a button that replaces in the main editor, asking at each match,
+// and closes the window.
 class Tform_replace : public QWidget {
 public:
-    explicit Tform_replace(QWidget* owner);
+    explicit Tform_replace(TFormEditor* owner);
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QPushButton* Button_replace = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Button_replaceClick();
+
+    TFormEditor& main_;
 };
 
 } // namespace lumarik::app
