@@ -1,0 +1,202 @@
+// Times searching and replacing through the program's own windows on a big generated
+// CP932 text (CR LF, wrapped at column 80 as the main window shows it), each run in
+// a fresh process as a user meets it:
+//
+//   find     the search window's Search button, for a word whose only occurrence
+//            lies near the end of the text, until the hit is shown
+//   replace  the replace window's Replace button, 「日本」 by 「にほん」, the first
+//            question answered "All", until the count is reported and the view drawn
+//
+//   build/bench/lumarik_bench_search                 # both, 5 runs each, 100 MiB
+//   LUMARIK_BENCH_MB=10 build/bench/lumarik_bench_search find 3
+//
+// Each line gives wall time, CPU time of all threads and peak RSS of one run; then
+// the median and the worst. The corpus is shared with the other benchmarks:
+// $LUMARIK_BENCH_CORPUS_DIR, else <tmp>/lumarik_bench_corpus.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "BenchStats.h"
+#include "CorpusGenerator.h"
+#include "app/ReplaceWindow.h"
+#include "app/SearchWindow.h"
+#include "app/Startup.h"
+#include "editor/VelEdit.h"
+#include "platform/FontDesc.h"
+#include "platform/MessageReporter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace lumarik;
+using Clock = std::chrono::steady_clock;
+
+// A word the generator never writes: an ASCII tag the word lists do not hold around
+// 「終端」.
+const std::string kOnlyOnce = "QZXJ\x8F\x49\x92\x5BQZXJ";
+
+int corpusMiB() {
+    const char* mb = std::getenv("LUMARIK_BENCH_MB");
+    const long value = mb != nullptr ? std::strtol(mb, nullptr, 10) : 100;
+    return static_cast<int>(value > 0 && value <= 4096 ? value : 100);
+}
+
+fs::path corpusDir() {
+    const char* dir = std::getenv("LUMARIK_BENCH_CORPUS_DIR");
+    return dir != nullptr ? fs::path(dir) : fs::temp_directory_path() / "lumarik_bench_corpus";
+}
+
+fs::path corpusFile() {
+    const std::vector<bench::CorpusFile> files = bench::StandardCorpus({corpusMiB()});
+    bench::EnsureCorpus(corpusDir(), {files.front()}, &std::cerr);
+    return corpusDir() / files.front().name;
+}
+
+// The corpus with kOnlyOnce put in at the start of a line about 4 KiB before its end.
+fs::path fileWithOneHit() {
+    const fs::path source = corpusFile();
+    const fs::path target = corpusDir() / ("one_hit_" + source.filename().string());
+    if (fs::exists(target) && fs::file_size(target) == fs::file_size(source) + kOnlyOnce.size()) {
+        return target;
+    }
+    std::ifstream in(source, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t lineStart = text.find("\r\n", text.size() - std::min<size_t>(text.size(), 4096));
+    text.insert(lineStart == std::string::npos ? text.size() : lineStart + 2, kOnlyOnce);
+    std::ofstream(target, std::ios::binary).write(text.data(), std::streamsize(text.size()));
+    return target;
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+long peakRssMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+// One run in this process: opens the file in the program's windows, then times the
+// command. Prints "wall cpu rss result" on stdout.
+int runOnce(const std::string& what, int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    platform::installFontSubstitutions();
+    const fs::path file = what == "find" ? fileWithOneHit() : corpusFile();
+    platform::RecordingMessageReporter recorder;
+    const platform::ScopedReporter scoped(recorder);
+    const fs::path settings =
+        fs::temp_directory_path() / ("lumarik_bench_search_" + std::to_string(getpid()) + ".ini");
+    app::ApplicationWindows windows =
+        app::startApplication({QString::fromStdString(settings.string()), {}});
+    app::TFormEditor& form = *windows.FormEditor;
+    form.OpenFile(QString::fromStdString(file.string()));
+    QCoreApplication::processEvents();
+    editor::TVelEdit& edit = *form.RichEdit1;
+
+    // The window is open and its texts typed before the timing starts.
+    if (what == "find") {
+        form.Find2Click();
+        windows.form_search->Edit1->setText(QString::fromUtf8("QZXJ終端QZXJ"));
+    } else {
+        recorder.answers = {platform::MessageButton::All};
+        form.Replace1Click();
+        windows.form_replace->Edit1->setText(QString::fromUtf8("日本"));
+        windows.form_replace->Edit2->setText(QString::fromUtf8("にほん"));
+    }
+    QCoreApplication::processEvents();
+    const double cpuBefore = cpuSeconds();
+    const auto start = Clock::now();
+    std::string result;
+    if (what == "find") {
+        windows.form_search->Button_search->click();
+        QCoreApplication::processEvents();
+        result = "hit line " + std::to_string(edit.HitLine) + " of " +
+                 std::to_string(edit.Lines().Count()) + ", count " + std::to_string(edit.HitCount);
+    } else {
+        windows.form_replace->Button_replace->click();
+        QCoreApplication::processEvents();
+        result = (recorder.shown.empty() ? std::string("no report")
+                                         : recorder.shown.back().text.toStdString()) +
+                 ", undo records " + std::to_string(edit.UndoRecords.Size());
+    }
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    const double cpu = cpuSeconds() - cpuBefore;
+    std::printf("%.3f %.3f %ld %s\n", wall, cpu, peakRssMiB(), result.c_str());
+    std::fflush(stdout);
+    form.StatusPanels[0]->clear();
+    form.close();
+    std::error_code ignored;
+    fs::remove(settings, ignored);
+    return 0;
+}
+
+// Runs `what` in `runs` fresh processes and prints each run, the median and the worst.
+void runFresh(const char* self, const std::string& what, int runs) {
+    std::vector<double> walls;
+    std::vector<double> cpus;
+    std::printf("%s, %d MiB CR LF, word wrap at 80: wall s, cpu s, peak RSS MiB\n", what.c_str(),
+                corpusMiB());
+    for (int i = 0; i < runs; ++i) {
+        const std::string command = std::string(self) + " --once " + what;
+        FILE* child = popen(command.c_str(), "r");
+        char line[512] = {};
+        const bool read = child != nullptr && std::fgets(line, sizeof line, child) != nullptr;
+        if (child != nullptr) {
+            pclose(child);
+        }
+        double wall = 0;
+        double cpu = 0;
+        if (!read || std::sscanf(line, "%lf %lf", &wall, &cpu) != 2) {
+            std::printf("  run %d failed\n", i + 1);
+            continue;
+        }
+        walls.push_back(wall);
+        cpus.push_back(cpu);
+        std::printf("  run %d: %s", i + 1, line);
+    }
+    if (!walls.empty()) {
+        std::printf("  median wall %.3f s (cpu %.3f s), worst wall %.3f s\n", bench::Median(walls),
+                    bench::Median(cpus), *std::max_element(walls.begin(), walls.end()));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--once") {
+        return runOnce(argv[2], argc, argv);
+    }
+    // Writes the corpus files once, before any run is timed.
+    fileWithOneHit();
+    const std::string what = argc >= 2 ? argv[1] : "both";
+    const int runs = argc >= 3 ? std::max(1, std::atoi(argv[2])) : 5;
+    for (const std::string mode : {"find", "replace"}) {
+        if (what == "both" || what == mode) {
+            runFresh(argv[0], mode, runs);
+        }
+    }
+    return 0;
+}
