@@ -233,8 +233,8 @@ private:
     // character boundary.
     void RichEdit1Find(editor::TVelEdit& Sender, std::string_view Str, std::string_view findchr,
                        int index, int& x, int& len);
-    void RichEdit1FindHit(editor::TVelEdit& Sender, std::string_view findchr, int x, int y,
-                          int len, int Count);
+    void RichEdit1FindHit(editor::TVelEdit& Sender, std::string_view findchr, int x, int y, int len,
+                          int Count);
     void RichEdit1FindNoHit(editor::TVelEdit& Sender, std::string_view findchr);
     void RichEdit1FindChange(editor::TVelEdit& Sender, std::string_view findchr,
                              std::string_view Changechr, int x, int y, int len, int Count,

@@ -24,11 +24,10 @@ void showPlainMessage(const QString& text) {
 void TFormEditor::BindSearchEvents() {
     using editor::TVelEdit;
     RichEdit1->OnFind = [this](TVelEdit& sender, std::string_view str, std::string_view findchr,
-                               int index, int& x, int& len) {
-        RichEdit1Find(sender, str, findchr, index, x, len);
-    };
-    RichEdit1->OnFindHit = [this](TVelEdit& sender, std::string_view findchr, int x, int y,
-                                  int len, int count) {
+                               int index, int& x,
+                               int& len) { RichEdit1Find(sender, str, findchr, index, x, len); };
+    RichEdit1->OnFindHit = [this](TVelEdit& sender, std::string_view findchr, int x, int y, int len,
+                                  int count) {
         RichEdit1FindHit(sender, findchr, x, y, len, count);
     };
     RichEdit1->OnFindNoHit = [this](TVelEdit& sender, std::string_view findchr) {
@@ -98,8 +97,7 @@ void TFormEditor::RichEdit1FindChange(editor::TVelEdit& Sender, std::string_view
     }
 }
 
-void TFormEditor::RichEdit1FindChangeEnd(editor::TVelEdit& /*Sender*/,
-                                         std::string_view /*findchr*/,
+void TFormEditor::RichEdit1FindChangeEnd(editor::TVelEdit& /*Sender*/, std::string_view /*findchr*/,
                                          std::string_view /*ChangeStr*/, int Count) {
     showPlainMessage(QString::number(Count) + QStringLiteral(" 個置換しました。"));
 }

@@ -23,8 +23,8 @@ Tform_search::Tform_search(TFormEditor* owner) : QWidget(owner, Qt::Window), mai
     Edit1->setValidator(new platform::CodePageValidator(Edit1));
     Button_search = placeButton(this, QStringLiteral("Button_search"), QStringLiteral("Search"),
                                 {8, 40, 75, 25});
-    Button_down = placeButton(this, QStringLiteral("Button_down"), QStringLiteral("Down"),
-                              {88, 40, 75, 25});
+    Button_down =
+        placeButton(this, QStringLiteral("Button_down"), QStringLiteral("Down"), {88, 40, 75, 25});
     Button_up =
         placeButton(this, QStringLiteral("Button_up"), QStringLiteral("Up"), {168, 40, 75, 25});
     Button_down->setEnabled(false);

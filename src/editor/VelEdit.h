@@ -221,8 +221,8 @@ public:
     using TFindEvent = std::function<void(TVelEdit&, std::string_view Str, std::string_view findchr,
                                           int index, int& x, int& len)>;
     // A hit in find mode at column x of display line y; Count hits so far in this pass.
-    using TFindHitEvent = std::function<void(TVelEdit&, std::string_view findchr, int x, int y,
-                                             int len, int Count)>;
+    using TFindHitEvent =
+        std::function<void(TVelEdit&, std::string_view findchr, int x, int y, int len, int Count)>;
     using TFindNoHitEvent = std::function<void(TVelEdit&, std::string_view findchr)>;
     // Before a replacement; Count replacements so far. ChangeF false skips this match,
     // kakuninF false stops the questions, AbortF ends the run.

@@ -240,8 +240,7 @@ bool CodePage::canEncode(char32_t ch) const {
         return false;
     }
     // A best fit (say a yen sign to a backslash) reads back as another character.
-    const char16_t back =
-        code < 0x100 ? singleBytes_[code] : doubleBytes_[code];
+    const char16_t back = code < 0x100 ? singleBytes_[code] : doubleBytes_[code];
     return back == ch;
 }
 

@@ -104,7 +104,8 @@ MessageButton DialogMessageReporter::show(const MessageBoxRequest& request) {
             choice.caption.isEmpty() ? defaultCaption(choice.button) : choice.caption;
         QPushButton* button = box.addButton(caption, roleOf(choice.button));
         buttons.emplace_back(button, choice.button);
-        const bool escapes = choice.button == MessageButton::Cancel || choice.button == MessageButton::No;
+        const bool escapes =
+            choice.button == MessageButton::Cancel || choice.button == MessageButton::No;
         if ((escapes && choice.button == closed) || request.choices.size() == 1) {
             box.setEscapeButton(button);
         }

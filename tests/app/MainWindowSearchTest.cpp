@@ -173,16 +173,21 @@ TEST_F(Search, ReplaceAsksAtEachMatchAndCountsWhatItReplaced) {
         std::string after;
         int count;
     };
-    const std::string text = kNihonKanji + "a " + kNihonKanji + " " + kNihonKanji + " " +
-                             kNihonKanji;
+    const std::string text =
+        kNihonKanji + "a " + kNihonKanji + " " + kNihonKanji + " " + kNihonKanji;
     const std::vector<Case> cases = {
-        {"yes to all", {MessageButton::Yes, MessageButton::Yes, MessageButton::Yes,
-                        MessageButton::Yes},
-         kNihonKana + "a " + kNihonKana + " " + kNihonKana + " " + kNihonKana, 4},
-        {"no, then yes, then abort", {MessageButton::No, MessageButton::Yes, MessageButton::Abort},
-         kNihonKanji + "a " + kNihonKana + " " + kNihonKanji + " " + kNihonKanji, 1},
-        {"closed box, then all", {MessageButton::Cancel, MessageButton::All},
-         kNihonKanji + "a " + kNihonKana + " " + kNihonKana + " " + kNihonKana, 3},
+        {"yes to all",
+         {MessageButton::Yes, MessageButton::Yes, MessageButton::Yes, MessageButton::Yes},
+         kNihonKana + "a " + kNihonKana + " " + kNihonKana + " " + kNihonKana,
+         4},
+        {"no, then yes, then abort",
+         {MessageButton::No, MessageButton::Yes, MessageButton::Abort},
+         kNihonKanji + "a " + kNihonKana + " " + kNihonKanji + " " + kNihonKanji,
+         1},
+        {"closed box, then all",
+         {MessageButton::Cancel, MessageButton::All},
+         kNihonKanji + "a " + kNihonKana + " " + kNihonKana + " " + kNihonKana,
+         3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -205,7 +210,8 @@ TEST_F(Search, ReplaceAsksAtEachMatchAndCountsWhatItReplaced) {
         for (const platform::MessageChoice& choice : question.choices) {
             captions.push_back(choice.caption);
         }
-        EXPECT_EQ(captions, (std::vector<QString>{"はい(&Y)", "いいえ(&N)", "中止(&A)", "すべて(&A)"}));
+        EXPECT_EQ(captions,
+                  (std::vector<QString>{"はい(&Y)", "いいえ(&N)", "中止(&A)", "すべて(&A)"}));
         EXPECT_EQ(recorder_.shown.back().text,
                   QString::number(c.count) + QStringLiteral(" 個置換しました。"));
         EXPECT_EQ(recorder_.shown.back().title, QStringLiteral("Untitled.txt"));

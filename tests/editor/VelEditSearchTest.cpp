@@ -97,8 +97,8 @@ public:
         ed_.showText(c.text);
         giveFocus(ed_.edit);
         TVelEdit& edit = ed_.edit;
-        edit.OnFind = [this](TVelEdit&, std::string_view str, std::string_view findchr, int,
-                             int& x, int& len) { match(str, findchr, x, len); };
+        edit.OnFind = [this](TVelEdit&, std::string_view str, std::string_view findchr, int, int& x,
+                             int& len) { match(str, findchr, x, len); };
         edit.OnFindHit = [this](TVelEdit&, std::string_view findchr, int x, int y, int len,
                                 int count) {
             checkHit(findchr, x, y, len);
@@ -215,16 +215,10 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    {setFind("\x62\x83"), first()},
                    {"none"}},
-        SearchCase{"SoftWrapJoinsRows",
-                   "123456789abcd",
-                   10,
-                   {setFind("ab"), first()},
-                   {"hit 0:9/2 #1"}},
-        SearchCase{"LineEndSeparatesRows",
-                   "123456789a\r\nbcd",
-                   10,
-                   {setFind("ab"), first()},
-                   {"none"}},
+        SearchCase{
+            "SoftWrapJoinsRows", "123456789abcd", 10, {setFind("ab"), first()}, {"hit 0:9/2 #1"}},
+        SearchCase{
+            "LineEndSeparatesRows", "123456789a\r\nbcd", 10, {setFind("ab"), first()}, {"none"}},
         SearchCase{"SearchTextWithALineEnd",
                    "ab\r\ncd",
                    0,
@@ -283,8 +277,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {setFind("ab"), first(), next(), prev()},
                    {"hit 0:0/2 #1", "hit 0:9/2 #2", "hit 0:0/2 #3"}},
         // Replacing.
-        SearchCase{"EveryMatchReplacedAndCounted", "aaa", 0, {replace("a", "aa")}, {"end 3"},
-                   "aaaaaa"},
+        SearchCase{
+            "EveryMatchReplacedAndCounted", "aaa", 0, {replace("a", "aa")}, {"end 3"}, "aaaaaa"},
         SearchCase{"ReplacementHoldingTheSearchTextIsNotSearchedAgain",
                    "ab ab",
                    0,

@@ -108,9 +108,10 @@ std::vector<size_t> charStarts(const std::string& text) {
     size_t i = 0;
     while (i < text.size()) {
         starts.push_back(i);
-        i += text.compare(i, 2, "\r\n") == 0
-                 ? 2
-                 : static_cast<size_t>(editor::CharLengthAt(text, static_cast<long long>(i), false));
+        i +=
+            text.compare(i, 2, "\r\n") == 0
+                ? 2
+                : static_cast<size_t>(editor::CharLengthAt(text, static_cast<long long>(i), false));
     }
     starts.push_back(text.size());
     return starts;
