@@ -52,6 +52,16 @@ TEST(CodePage, EncodesToCodePageBytesWithQuestionMarksForTheRest) {
     EXPECT_EQ(cp().fromUnicode(u"\u8868\u8868"), "\x95\x5C\x95\x5C");
 }
 
+TEST(CodePage, CanEncodeOnlyWhatReadsBackUnchanged) {
+    for (const char32_t ch : {U'a', U'\t', U'\u3042', U'\u8868', U'\uFF5E', U'\uFF71'}) {
+        EXPECT_TRUE(cp().canEncode(ch)) << static_cast<unsigned>(ch);
+    }
+    // The yen sign has a best fit (a backslash) that reads back as another character.
+    for (const char32_t ch : {U'\u00A5', U'\u20AC', U'\uAC00', U'\U0001F600'}) {
+        EXPECT_FALSE(cp().canEncode(ch)) << static_cast<unsigned>(ch);
+    }
+}
+
 TEST(CodePage, EveryAssignedPairSurvivesARoundTripToItsPreferredBytes) {
     // Decoding then encoding a pair gives back a pair that decodes to the same
     // character (duplicates in the extensions may choose the other code).

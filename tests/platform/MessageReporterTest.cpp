@@ -17,14 +17,19 @@ TEST(MessageReporter, RecorderKeepsBoxesAndAnswersFromItsScript) {
         {MessageButton::Yes, {}}, {MessageButton::No, {}}, {MessageButton::Cancel, {}}};
 
     EXPECT_EQ(recorder.show(question), MessageButton::No);
-    // Script used up: a box with Cancel is closed with Cancel, one without gets its
-    // default button.
+    // Script used up: a box with Cancel is closed with Cancel, one without with No,
+    // one with neither gets its default button.
     EXPECT_EQ(recorder.show(question), MessageButton::Cancel);
-    question.choices.pop_back();
-    question.defaultChoice = 1;
+    question.choices = {{MessageButton::Yes, {}},
+                        {MessageButton::No, {}},
+                        {MessageButton::Abort, {}},
+                        {MessageButton::All, {}}};
     EXPECT_EQ(recorder.show(question), MessageButton::No);
+    question.choices = {{MessageButton::Ok, {}}, {MessageButton::All, {}}};
+    question.defaultChoice = 1;
+    EXPECT_EQ(recorder.show(question), MessageButton::All);
 
-    ASSERT_EQ(recorder.shown.size(), 3u);
+    ASSERT_EQ(recorder.shown.size(), 4u);
     EXPECT_EQ(recorder.shown[0].text, question.text);
     EXPECT_EQ(recorder.shown[0].icon, MessageIcon::Question);
     EXPECT_EQ(recorder.shown[0].choices.size(), 3u);
