@@ -29,12 +29,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "BenchStats.h"
+#include "BenchTexts.h"
 #include "CorpusGenerator.h"
 #include "app/ReplaceWindow.h"
 #include "app/SearchWindow.h"
@@ -53,27 +53,10 @@ using Clock = std::chrono::steady_clock;
 // 「終端」.
 const std::string kOnlyOnce = "QZXJ\x8F\x49\x92\x5BQZXJ";
 
-int corpusMiB() {
-    const char* mb = std::getenv("LUMARIK_BENCH_MB");
-    const long value = mb != nullptr ? std::strtol(mb, nullptr, 10) : 100;
-    return static_cast<int>(value > 0 && value <= 4096 ? value : 100);
-}
-
-fs::path corpusDir() {
-    const char* dir = std::getenv("LUMARIK_BENCH_CORPUS_DIR");
-    return dir != nullptr ? fs::path(dir) : fs::temp_directory_path() / "lumarik_bench_corpus";
-}
-
-fs::path corpusFile() {
-    const std::vector<bench::CorpusFile> files = bench::StandardCorpus({corpusMiB()});
-    bench::EnsureCorpus(corpusDir(), {files.front()}, &std::cerr);
-    return corpusDir() / files.front().name;
-}
-
 // The corpus with kOnlyOnce put in at the start of a line about 4 KiB before its end.
 fs::path fileWithOneHit() {
-    const fs::path source = corpusFile();
-    const fs::path target = corpusDir() / ("one_hit_" + source.filename().string());
+    const fs::path source = bench::MixedTextFile();
+    const fs::path target = source.parent_path() / ("one_hit_" + source.filename().string());
     if (fs::exists(target) && fs::file_size(target) == fs::file_size(source) + kOnlyOnce.size()) {
         return target;
     }
@@ -104,7 +87,7 @@ int runOnce(const std::string& what, int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     platform::installFontSubstitutions();
-    const fs::path file = what == "find" ? fileWithOneHit() : corpusFile();
+    const fs::path file = what == "find" ? fileWithOneHit() : bench::MixedTextFile();
     platform::RecordingMessageReporter recorder;
     const platform::ScopedReporter scoped(recorder);
     const fs::path settings =
@@ -158,7 +141,7 @@ void runFresh(const char* self, const std::string& what, int runs) {
     std::vector<double> walls;
     std::vector<double> cpus;
     std::printf("%s, %d MiB CR LF, word wrap at 80: wall s, cpu s, peak RSS MiB\n", what.c_str(),
-                corpusMiB());
+                static_cast<int>(fs::file_size(bench::MixedTextFile()) / bench::kMiB));
     for (int i = 0; i < runs; ++i) {
         const std::string command = std::string(self) + " --once " + what;
         FILE* child = popen(command.c_str(), "r");
