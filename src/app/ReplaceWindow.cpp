@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 
 namespace lumarik::app {
 
@@ -37,6 +36,7 @@ Tform_replace::Tform_replace(TFormEditor* owner) : QWidget(owner, Qt::Window), m
     setWindowTitle(QStringLiteral("Replace"));
     setFont(owner->font());
     resize(clientSizeForOuter(299, 122));
+    new FramePlacer(this, [owner] { return owner->pos() + QPoint(40, 40); });
 
     Label1 = placeLabel(this, QStringLiteral("Label1"), QStringLiteral("Find"), {8, 11});
     Label2 = placeLabel(this, QStringLiteral("Label2"), QStringLiteral("Replace"), {8, 35});
@@ -45,13 +45,6 @@ Tform_replace::Tform_replace(TFormEditor* owner) : QWidget(owner, Qt::Window), m
     Button_replace = placeButton(this, QStringLiteral("Button_replace"), QStringLiteral("Replace"),
                                  {224, 56, 57, 25});
     connect(Button_replace, &QPushButton::clicked, this, [this] { Button_replaceClick(); });
-}
-
-void Tform_replace::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!event->spontaneous()) {
-        move(main_.x() + 40, main_.y() + 40);
-    }
 }
 
 void Tform_replace::Button_replaceClick() {

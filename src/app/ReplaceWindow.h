@@ -23,9 +23,6 @@ public:
     QLineEdit* Edit2 = nullptr;
     QPushButton* Button_replace = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Button_replaceClick();
 

@@ -7,7 +7,6 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShowEvent>
 
 namespace lumarik::app {
 
@@ -16,6 +15,7 @@ Tform_search::Tform_search(TFormEditor* owner) : QWidget(owner, Qt::Window), mai
     setWindowTitle(QStringLiteral("Search"));
     setFont(owner->font());
     resize(clientSizeForOuter(262, 111));
+    new FramePlacer(this, [owner] { return owner->pos() + QPoint(50, 100); });
 
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
@@ -38,13 +38,6 @@ Tform_search::Tform_search(TFormEditor* owner) : QWidget(owner, Qt::Window), mai
 
 std::string Tform_search::SearchText() const {
     return platform::codePageBytes(Edit1->text());
-}
-
-void Tform_search::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!event->spontaneous()) {
-        move(main_.x() + 50, main_.y() + 100);
-    }
 }
 
 void Tform_search::Edit1Change() {

@@ -26,9 +26,6 @@ public:
     // The search text as code-page bytes.
     std::string SearchText() const;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     void Edit1Change();
     void Button_searchClick();
