@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <deque>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,11 @@ struct SearchCase {
     std::optional<std::string> after = std::nullopt; // the text at the end, if changed
     Matcher matcher = Matcher::Bytes;
 };
+
+// Test listings name a case rather than dump its bytes.
+void PrintTo(const SearchCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 std::string where(int line, int col, int length, int count) {
     return std::to_string(line) + ":" + std::to_string(col) + "/" + std::to_string(length) + " #" +
