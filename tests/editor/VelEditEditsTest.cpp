@@ -174,6 +174,9 @@ struct TextModel {
             text.replace(*match, find.size(), change);
             caret = from = *match + change.size();
         }
+        // A replacement ending in a lead byte pairs with what follows it: the caret
+        // goes to the pair's start.
+        placeCaret(caret);
         anchor = caret;
         return replaced;
     }
